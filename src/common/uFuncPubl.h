@@ -4,6 +4,7 @@
 // access, the error box, and small text helpers. They hold no state of their own and are called on
 // the user-interface thread only.
 
+#include <QMessageBox>
 #include <QString>
 #include <cstdint>
 
@@ -31,7 +32,7 @@ void GravaIniBool(const QString& VArquivo, const QString& VSecao, const QString&
 
 // Modal error box: caption "Houve um erro", stop icon, OK only. Returns the button pressed
 // (always OK). Under the offscreen platform the text goes to standard error instead.
-int MensagemErro(const QString& VMensagem);
+QMessageBox::StandardButton MensagemErro(const QString& VMensagem);
 
 // ---- Text helpers -------------------------------------------------------------------------------
 
