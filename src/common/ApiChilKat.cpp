@@ -3,19 +3,19 @@
 #include "platform/Codepage.h"
 
 #include <memory>
-#include <optional>
 #include <openssl/core_names.h>
 #include <openssl/err.h>
 #include <openssl/evp.h>
 #include <openssl/params.h>
 #include <openssl/provider.h>
+#include <optional>
 
 namespace vorn::common {
 
 namespace {
 
 constexpr int kRc2BlockBytes = 8;
-constexpr size_t kRc2KeyBytes = 16;   // key length 128 bits
+constexpr size_t kRc2KeyBytes = 16; // key length 128 bits
 constexpr size_t kRc2EffectiveBits = 128;
 
 struct LibCtxFree {
@@ -114,8 +114,8 @@ std::optional<QByteArray> rc2(bool encrypt, const QByteArray& input, const QByte
     const bool ok =
         EVP_CipherInit_ex2(ctx.get(), cipher, nullptr, nullptr, encrypt ? 1 : 0, nullptr) == 1 &&
         EVP_CIPHER_CTX_set_params(ctx.get(), params) == 1 &&
-        EVP_CipherInit_ex2(ctx.get(), nullptr, uchars(key), uchars(iv), encrypt ? 1 : 0,
-                           nullptr) == 1 &&
+        EVP_CipherInit_ex2(ctx.get(), nullptr, uchars(key), uchars(iv), encrypt ? 1 : 0, nullptr) ==
+            1 &&
         EVP_CIPHER_CTX_set_padding(ctx.get(), 1) == 1 &&
         EVP_CipherUpdate(ctx.get(), out, &written, uchars(input), int(input.size())) == 1 &&
         EVP_CipherFinal_ex(ctx.get(), out + written, &last) == 1;
@@ -128,7 +128,9 @@ std::optional<QByteArray> rc2(bool encrypt, const QByteArray& input, const QByte
 
 } // namespace
 
-TChilKat::TChilKat() { ZeraVariaveis(); }
+TChilKat::TChilKat() {
+    ZeraVariaveis();
+}
 
 void TChilKat::ZeraVariaveis() {
     FErro.clear();

@@ -121,7 +121,9 @@ QString DecodificaBase64(const QString& VTexto) {
     QString texto = VTexto;
     texto.remove(u'\r');
     texto.remove(u'\n');
-    const qsizetype padding = texto.endsWith(QLatin1String("==")) ? 2 : texto.endsWith(u'=') ? 1 : 0;
+    const qsizetype padding = texto.endsWith(QLatin1String("==")) ? 2
+                              : texto.endsWith(u'=')              ? 1
+                                                                  : 0;
     bool valido = texto.size() % 4 == 0;
     for (qsizetype i = 0; valido && i < texto.size() - padding; ++i)
         valido = ehBase64(texto[i]);

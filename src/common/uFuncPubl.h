@@ -10,7 +10,8 @@
 
 namespace vorn::common {
 
-// ---- Settings (INI) files; `VArquivo` is always a full path --------------------------------------
+// ---- Settings (INI) files; `VArquivo` is always a full path
+// --------------------------------------
 
 // The value of `VChave` in `VSecao`, or `VPadrao` when the file, the section or the key is missing
 // or the file cannot be read. Never reports anything.

@@ -21,6 +21,8 @@ ScopedDeveloperMarkerFile::ScopedDeveloperMarkerFile(const QString& path)
     markerOverride() = path;
 }
 
-ScopedDeveloperMarkerFile::~ScopedDeveloperMarkerFile() { markerOverride() = previous_; }
+ScopedDeveloperMarkerFile::~ScopedDeveloperMarkerFile() {
+    markerOverride() = previous_;
+}
 
 } // namespace vorn::platform

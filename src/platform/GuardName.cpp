@@ -27,6 +27,8 @@ QString runningProgramPath() {
     return path;
 }
 
-QString guardName() { return guardNameOf(runningProgramPath()); }
+QString guardName() {
+    return guardNameOf(runningProgramPath());
+}
 
 } // namespace vorn::platform

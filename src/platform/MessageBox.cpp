@@ -51,8 +51,12 @@ void showMessageBox(const QString& caption, const QString& text, MessageIcon ico
     box.exec();
 }
 
-MessageBoxRecorder::MessageBoxRecorder() : previous_(currentRecorder) { currentRecorder = this; }
+MessageBoxRecorder::MessageBoxRecorder() : previous_(currentRecorder) {
+    currentRecorder = this;
+}
 
-MessageBoxRecorder::~MessageBoxRecorder() { currentRecorder = previous_; }
+MessageBoxRecorder::~MessageBoxRecorder() {
+    currentRecorder = previous_;
+}
 
 } // namespace vorn::platform

@@ -34,7 +34,9 @@ private:
     int fd_;
 };
 
-[[noreturn]] void fail(int code) { throw ProfileError(systemErrorText(code)); }
+[[noreturn]] void fail(int code) {
+    throw ProfileError(systemErrorText(code));
+}
 
 // Refuses anything that is not a regular file: reading a folder fails, and opening a FIFO or a
 // device could block the user-interface thread or act on hardware.
@@ -46,7 +48,8 @@ void requireRegularFile(const struct stat& info) {
 }
 
 [[noreturn]] void failTooLarge() {
-    throw ProfileError(QStringLiteral("O arquivo é grande demais para um arquivo de configuração."));
+    throw ProfileError(
+        QStringLiteral("O arquivo é grande demais para um arquivo de configuração."));
 }
 
 // The whole file, or nothing when it does not exist. Throws ProfileError on any other failure.
@@ -98,7 +101,8 @@ void writeWholeFile(const QByteArray& path, const QByteArray& bytes) {
     // Overwrite in place (the file keeps its owner, permissions and links), then cut it to size.
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t put = ::write(fd.get(), bytes.constData() + done, size_t(bytes.size() - done));
+        const ssize_t put =
+            ::write(fd.get(), bytes.constData() + done, size_t(bytes.size() - done));
         if (put < 0) {
             if (errno == EINTR)
                 continue;

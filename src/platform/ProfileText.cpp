@@ -45,8 +45,7 @@ ParsedLine parse(const QString& content) {
         return {};
     if (text.front() == u'[') {
         const qsizetype close = text.indexOf(u']');
-        const QStringView name =
-            QStringView(text).sliced(1, (close < 0 ? text.size() : close) - 1);
+        const QStringView name = QStringView(text).sliced(1, (close < 0 ? text.size() : close) - 1);
         return {LineKind::Section, trimBlanks(name), {}};
     }
     const qsizetype equals = text.indexOf(u'=');
@@ -55,7 +54,8 @@ ParsedLine parse(const QString& content) {
     QString key = trimBlanks(QStringView(text).first(equals));
     if (key.isEmpty())
         return {};
-    return {LineKind::Entry, std::move(key), unquote(trimBlanks(QStringView(text).sliced(equals + 1)))};
+    return {LineKind::Entry, std::move(key),
+            unquote(trimBlanks(QStringView(text).sliced(equals + 1)))};
 }
 
 bool sameName(const QString& a, const QString& b) {
@@ -75,7 +75,8 @@ void checkNames(const QString& section, const QString& key, const QString& value
         k.front() == u'[')
         throw ProfileError(QStringLiteral("Nome de chave inválido: \"%1\".").arg(key));
     if (hasLineBreak(value))
-        throw ProfileError(QStringLiteral("O valor da chave %1 contém uma quebra de linha.").arg(key));
+        throw ProfileError(
+            QStringLiteral("O valor da chave %1 contém uma quebra de linha.").arg(key));
 }
 
 } // namespace
@@ -104,7 +105,8 @@ std::vector<ProfileText::Line> ProfileText::lines() const {
     for (qsizetype i = start_; i + unit <= size; i += unit) {
         if (unitAt(i) != u'\n')
             continue;
-        const qsizetype contentEnd = (i - unit >= begin && unitAt(i - unit) == u'\r') ? i - unit : i;
+        const qsizetype contentEnd =
+            (i - unit >= begin && unitAt(i - unit) == u'\r') ? i - unit : i;
         result.push_back({begin, contentEnd, i + unit});
         begin = i + unit;
     }
