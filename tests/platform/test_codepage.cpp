@@ -7,7 +7,8 @@ using namespace vorn::platform;
 TEST(Codepage, AccentedPortugueseRoundTripsThroughWindows1252) {
     const QString text = QString::fromUtf8("Pão de açúcar ÇÃÕÉ €");
     const QByteArray ansi = toAnsi(text);
-    EXPECT_EQ(ansi, QByteArray("P\xE3o de a\xE7\xFA" "car \xC7\xC3\xD5\xC9 \x80"));
+    EXPECT_EQ(ansi, QByteArray("P\xE3o de a\xE7\xFA"
+                               "car \xC7\xC3\xD5\xC9 \x80"));
     EXPECT_EQ(fromAnsi(ansi), text);
 }
 
