@@ -1,0 +1,71 @@
+// bpvorn: the price-check server. One instance per user session (outside remote sessions); the
+// server window's creation is the whole start-up; the program runs until the window is closed
+// from the tray menu, or until SIGTERM or SIGINT.
+
+#include "app/Principal.h"
+#include "platform/GuardName.h"
+#include "platform/MessageBox.h"
+#include "platform/QuitSignals.h"
+#include "platform/RemoteSession.h"
+#include "platform/SingleInstanceGuard.h"
+
+#include <QApplication>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+// Without a display the server runs headless on Qt's offscreen platform: message boxes go to
+// standard error and the window is never seen, but every timer runs.
+void escolhePlataforma() {
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        return;
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+int executa(int argc, char** argv) {
+    escolhePlataforma();
+    QApplication app(argc, argv);
+
+    vorn::platform::SingleInstanceGuard guarda;
+    const bool tomada = guarda.tryAcquire(vorn::platform::guardName());
+    if (!vorn::platform::isRemoteSession() && !tomada) {
+        vorn::platform::showMessageBox(
+            QStringLiteral("Ocorrência de erro"),
+            QStringLiteral("O Sistema VORN já está em execução nesta máquina. Não é possível "
+                           "abrir o programa em duas instâncias!"),
+            vorn::platform::MessageIcon::NoIcon);
+        return 0;
+    }
+
+    QApplication::setApplicationName(QStringLiteral("Rarud Erevur VORN"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Rarud Erevur VORN"));
+    // Hiding the window to the tray must not end the program; only the tray menu does.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    std::unique_ptr<vorn::app::TFPrincipal> principal;
+    try {
+        principal = std::make_unique<vorn::app::TFPrincipal>();
+    } catch (const vorn::app::ProgramaEncerrado&) {
+        return 0;
+    }
+    vorn::platform::QuitSignals sinais([] { QApplication::quit(); });
+    principal->show();
+    app.exec();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return executa(argc, argv);
+    } catch (const std::exception& e) {
+        vorn::platform::showMessageBox(QStringLiteral("Rarud Erevur VORN"),
+                                       QString::fromUtf8(e.what()),
+                                       vorn::platform::MessageIcon::Critical);
+    }
+    // The guard is released with its object (or by the kernel at exit) on every way out.
+    return 0;
+}

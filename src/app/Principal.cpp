@@ -1,0 +1,602 @@
+#include "app/Principal.h"
+
+#include "app/BarcodeText.h"
+#include "app/TerminalScan.h"
+#include "catalogue/PriceCache.h"
+#include "common/ApiChilKat.h"
+#include "common/CriaAtalho.h"
+#include "common/NumberPattern.h"
+#include "common/SealedRecord.h"
+#include "common/uFuncPubl.h"
+#include "config/ConexaoBanco.h"
+#include "data/AbreConsulta.h"
+#include "platform/Codepage.h"
+#include "platform/MessageBox.h"
+#include "platform/ProgramFolder.h"
+#include "ui/MemTableModel.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QTabWidget>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <array>
+#include <cstring>
+
+namespace vorn::app {
+
+namespace {
+
+const QString kTituloJanela = QStringLiteral("Rarud Erevur VORN - Servidor - 2.0");
+const QString kArquivoConfig = QStringLiteral("ZedorErurav.ini");
+const QString kPastaDesenvolvimento = QStringLiteral("/opt/SistemaVORN/");
+
+QLineEdit* campo(QWidget* parent, const char* nome, int x, int y, int w) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(nome));
+    edit->setGeometry(x, y, w, 21);
+    return edit;
+}
+
+void rotulo(QWidget* parent, const QString& texto, int x, int y) {
+    auto* label = new QLabel(texto, parent);
+    label->move(x, y);
+}
+
+QTableView* grade(QWidget* parent, const char* nome) {
+    auto* view = new QTableView(parent);
+    view->setObjectName(QString::fromLatin1(nome));
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->horizontalHeader()->setSectionsClickable(true);
+    view->verticalHeader()->setDefaultSectionSize(18);
+    return view;
+}
+
+void aplicaLarguras(QTableView* view, const ui::MemTableModel& model) {
+    const auto& colunas = model.columns();
+    for (size_t i = 0; i < colunas.size(); ++i)
+        if (colunas[i].width > 0)
+            view->setColumnWidth(static_cast<int>(i), colunas[i].width);
+}
+
+} // namespace
+
+void MostraErroPadrao(const QString& mensagem) {
+    platform::showMessageBox(QStringLiteral("Rarud Erevur VORN"), mensagem,
+                             platform::MessageIcon::Critical);
+}
+
+TFPrincipal::TFPrincipal(AmbientePrincipal ambiente, QWidget* parent)
+    : QWidget(parent), ambiente_(std::move(ambiente)), FDQCurin(FDConexao) {
+    setObjectName(QStringLiteral("FPrincipal"));
+    setWindowTitle(QStringLiteral("Servidor Rarud Erevur"));
+    criaControles();
+    criaBandeja();
+
+    // Timers as designed; the start-up sequence sets them for the run.
+    TimerEnvia.setInterval(1000);
+    TimerTerminaisConectados.setInterval(1000);
+    TimerAtualizaPrecos.setInterval(60000);
+    TimerHideApp.setInterval(15);
+    connect(&TimerEnvia, &QTimer::timeout, this, &TFPrincipal::TimerEnviaTimer);
+    connect(&TimerTerminaisConectados, &QTimer::timeout, this,
+            &TFPrincipal::TimerTerminaisConectadosTimer);
+    connect(&TimerAtualizaPrecos, &QTimer::timeout, this, &TFPrincipal::TimerAtualizaPrecosTimer);
+    connect(&TimerHideApp, &QTimer::timeout, this, &TFPrincipal::TimerHideAppTimer);
+    TimerTerminaisConectados.start();
+    TimerAtualizaPrecos.start();
+
+    try {
+        FormCreate();
+    } catch (const ProgramaEncerrado&) {
+        throw;
+    } catch (const std::exception& e) {
+        MostraErroPadrao(QString::fromUtf8(e.what()));
+    }
+    atualizaGrades();
+}
+
+TFPrincipal::~TFPrincipal() = default;
+
+void TFPrincipal::protegido(const std::function<void()>& trabalho) {
+    try {
+        trabalho();
+    } catch (const std::exception& e) {
+        MostraErroPadrao(QString::fromUtf8(e.what()));
+    } catch (...) {
+        MostraErroPadrao(QStringLiteral("Erro desconhecido"));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Controls
+
+void TFPrincipal::criaControles() {
+    setFixedSize(532, 444);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+
+    auto* cabecalho = new QWidget(this);
+    cabecalho->setObjectName(QStringLiteral("Panel1"));
+    cabecalho->setGeometry(0, 0, 532, 113);
+    auto* titulo = new QLabel(QStringLiteral("Servidor Rarud Erevur VORN"), cabecalho);
+    titulo->setObjectName(QStringLiteral("Label1"));
+    titulo->setAlignment(Qt::AlignCenter);
+    titulo->setGeometry(0, 6, 532, 36);
+    auto* aviso = new QLabel(QStringLiteral("Este programa faz parte do sistema VORN e não pode "
+                                            "ser utilizado separadamente"),
+                             cabecalho);
+    aviso->setObjectName(QStringLiteral("LabelAviso"));
+    aviso->setWordWrap(true);
+    aviso->setAlignment(Qt::AlignCenter);
+    aviso->setGeometry(16, 44, 500, 40);
+    BoxNaoMinimizar = new QCheckBox(QStringLiteral("Não Minimizar"), cabecalho);
+    BoxNaoMinimizar->setObjectName(QStringLiteral("BoxNaoMinimizar"));
+    BoxNaoMinimizar->setGeometry(8, 88, 200, 22);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setGeometry(0, 113, 532, 331);
+
+    // Terminais Conectados
+    TabTerminaisConectados = new QWidget;
+    TabTerminaisConectados->setObjectName(QStringLiteral("TabTerminaisConectados"));
+    DBGrid1 = grade(TabTerminaisConectados, "DBGrid1");
+    DBGrid1->setGeometry(4, 4, 518, 240);
+    LabelTemErro =
+        new QLabel(QStringLiteral("Não foi possível ativar o servidor. Verifique as configurações"),
+                   TabTerminaisConectados);
+    LabelTemErro->setObjectName(QStringLiteral("LabelTemErro"));
+    LabelTemErro->setGeometry(4, 250, 380, 40);
+    LabelTemErro->setWordWrap(true);
+    LabelTemErro->setVisible(false);
+    JvXPButton1 = new QPushButton(QStringLiteral("Reiniciar Server"), TabTerminaisConectados);
+    JvXPButton1->setObjectName(QStringLiteral("JvXPButton1"));
+    JvXPButton1->setGeometry(392, 256, 126, 28);
+    connect(JvXPButton1, &QPushButton::clicked, this, &TFPrincipal::JvXPButton1Click);
+    PageControl1->addTab(TabTerminaisConectados, QStringLiteral("Terminais Conectados"));
+
+    // Configurações
+    TabConfiguracoes = new QWidget;
+    TabConfiguracoes->setObjectName(QStringLiteral("TabConfiguracoes"));
+    rotulo(TabConfiguracoes, QStringLiteral("Filial"), 12, 14);
+    EditFilial = campo(TabConfiguracoes, "EditFilial", 120, 10, 390);
+    rotulo(TabConfiguracoes, QStringLiteral("Tabela de Preços"), 12, 44);
+    EditTabPrecos = campo(TabConfiguracoes, "EditTabPrecos", 120, 40, 390);
+    rotulo(TabConfiguracoes, QStringLiteral("Porta"), 12, 74);
+    EditPorta = campo(TabConfiguracoes, "EditPorta", 120, 70, 80);
+    EditPorta->setAlignment(Qt::AlignRight);
+    rotulo(TabConfiguracoes, QStringLiteral("Host"), 12, 104);
+    EditHost = campo(TabConfiguracoes, "EditHost", 120, 100, 390);
+    rotulo(TabConfiguracoes, QStringLiteral("Tipo Conexão"), 12, 134);
+    EditTipoConexao = campo(TabConfiguracoes, "EditTipoConexao", 120, 130, 390);
+    BoxIncluirUnVenda = new QCheckBox(QStringLiteral("Incluir Un. Venda"), TabConfiguracoes);
+    BoxIncluirUnVenda->setObjectName(QStringLiteral("BoxIncluirUnVenda"));
+    BoxIncluirUnVenda->setGeometry(120, 162, 200, 22);
+    // Only the operator's click writes the option; setting the box at start-up does not.
+    connect(BoxIncluirUnVenda, &QCheckBox::clicked, this, &TFPrincipal::BoxIncluirUnVendaClick);
+    BotAlterarConfig = new QPushButton(QStringLiteral("Alterar"), TabConfiguracoes);
+    BotAlterarConfig->setObjectName(QStringLiteral("BotAlterarConfig"));
+    BotAlterarConfig->setGeometry(412, 256, 100, 28);
+    PageControl1->addTab(TabConfiguracoes, QStringLiteral("Configurações"));
+
+    // Logs
+    TabLogs = new QWidget;
+    TabLogs->setObjectName(QStringLiteral("TabLogs"));
+    DBGrid3 = grade(TabLogs, "DBGrid3");
+    DBGrid3->setGeometry(4, 4, 518, 250);
+    BotLimpaLogs = new QPushButton(QStringLiteral("Limpar"), TabLogs);
+    BotLimpaLogs->setObjectName(QStringLiteral("BotLimpaLogs"));
+    BotLimpaLogs->setGeometry(422, 260, 96, 28);
+    connect(BotLimpaLogs, &QPushButton::clicked, this, &TFPrincipal::BotLimpaLogsClick);
+    PageControl1->addTab(TabLogs, QStringLiteral("Logs"));
+
+    // Produtos Cadastrados
+    TabSheet1 = new QWidget;
+    TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
+    rotulo(TabSheet1, QStringLiteral("Filtrar (Cód., barras ou descrição)"), 4, 6);
+    EditFiltraProd = campo(TabSheet1, "EditFiltraProd", 4, 24, 300);
+    BitBtn2 = new QPushButton(QStringLiteral("Listar Todos"), TabSheet1);
+    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    BitBtn2->setGeometry(312, 20, 100, 28);
+    LabelQtdeProdutos = new QLabel(TabSheet1);
+    LabelQtdeProdutos->setObjectName(QStringLiteral("LabelQtdeProdutos"));
+    LabelQtdeProdutos->setGeometry(418, 26, 104, 20);
+    LabelQtdeProdutos->setVisible(false);
+    DBGrid4 = grade(TabSheet1, "DBGrid4");
+    DBGrid4->setGeometry(4, 52, 518, 246);
+    PageControl1->addTab(TabSheet1, QStringLiteral("Produtos Cadastrados"));
+
+    PageControl1->setCurrentWidget(TabConfiguracoes);
+
+    DSTerminaisConectados = new ui::MemTableModel(
+        FDMemTerminaisConectados,
+        {{"IP", QStringLiteral("IP"), 0, Qt::AlignCenter},
+         {"COD_TERMINAL", QStringLiteral("Código do Terminal"), 120, Qt::AlignCenter}},
+        this);
+    DBGrid1->setModel(DSTerminaisConectados);
+    aplicaLarguras(DBGrid1, *DSTerminaisConectados);
+    DSLogs = new ui::MemTableModel(FDMemLogs,
+                                   {{"DATA_HORA", QStringLiteral("Data/Hora"), 90},
+                                    {"IP_ORIG_DESTINO", QStringLiteral("Origem/Destino"), 86},
+                                    {"CONTEUDO", QStringLiteral("Conteúdo"), 243}},
+                                   this);
+    DBGrid3->setModel(DSLogs);
+    aplicaLarguras(DBGrid3, *DSLogs);
+    DSProdutosListagem =
+        new ui::MemTableModel(FDMemProdutosListagem,
+                              {{"COD_ALFA", QStringLiteral("Código"), 86},
+                               {"CODIGOBARRAS", QStringLiteral("Código Barras"), 127},
+                               {"DESCRICAO", QStringLiteral("Descrição"), 253}},
+                              this);
+    DBGrid4->setModel(DSProdutosListagem);
+    aplicaLarguras(DBGrid4, *DSProdutosListagem);
+}
+
+void TFPrincipal::criaBandeja() {
+    PopMenuTray = new QMenu(this);
+    PopMenuTray->setObjectName(QStringLiteral("PopMenuTray"));
+    ResaturarAplicao1 = PopMenuTray->addAction(QStringLiteral("Restaurar Aplicação"));
+    ResaturarAplicao1->setObjectName(QStringLiteral("ResaturarAplicao1"));
+    PopMenuTray->addSeparator()->setObjectName(QStringLiteral("N1"));
+    MenuSair = PopMenuTray->addAction(QStringLiteral("Sair da Aplicação"));
+    MenuSair->setObjectName(QStringLiteral("MenuSair"));
+    connect(ResaturarAplicao1, &QAction::triggered, this, &TFPrincipal::ResaturarAplicao1Click);
+    connect(MenuSair, &QAction::triggered, this, &TFPrincipal::MenuSairClick);
+
+    TrayPrinc = new QSystemTrayIcon(this);
+    TrayPrinc->setObjectName(QStringLiteral("TrayPrinc"));
+    TrayPrinc->setToolTip(QStringLiteral("Rarud Erevur VORN"));
+    TrayPrinc->setIcon(QApplication::windowIcon());
+    TrayPrinc->setContextMenu(PopMenuTray);
+    connect(TrayPrinc, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger)
+                    TrayPrincClick();
+            });
+}
+
+void TFPrincipal::atualizaGrades() {
+    DSTerminaisConectados->refresh();
+    DSLogs->refresh();
+    DSProdutosListagem->refresh();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start-up
+
+void TFPrincipal::FormCreate() {
+    // 1. Caption.
+    setWindowTitle(kTituloJanela);
+
+    // 2. System folder and the start-at-logon entry.
+    const QString programa =
+        ambiente_.programFile.isEmpty() ? platform::programFilePath() : ambiente_.programFile;
+    if (common::MaquinaDesenvolvimento()) {
+        VDirApp = kPastaDesenvolvimento;
+    } else {
+        VDirApp = QFileInfo(programa).absolutePath() + u'/';
+        common::CriaAtalho(programa, QString(), VDirApp, QStringLiteral("VORN Rarud Erevur"),
+                           QString(), 6);
+    }
+
+    // 3, 4. Connection settings and their display.
+    ConectaBanco();
+    MostraTipoConexao();
+
+    // 5. Branch and price table.
+    LeConfiguracoes();
+
+    // 6, 7, 8.
+    LabelTemErro->setVisible(VTemErroTabelas);
+    PageControl1->setCurrentWidget(TabTerminaisConectados);
+    for (QLineEdit* edit :
+         {EditFilial, EditTabPrecos, EditPorta, EditHost, EditTipoConexao, EditFiltraProd})
+        edit->setReadOnly(true);
+
+    // 9.
+    PreparaTabelasMemoria();
+
+    // 10.
+    if (!VTemErroTabelas)
+        CarregaPrecos();
+
+    // 11.
+    TimerAtualizaPrecos.setInterval(600000);
+    TimerEnvia.setInterval(10);
+    TimerHideApp.setInterval(15000);
+    TimerAtualizaPrecos.start();
+    TimerHideApp.start();
+
+    // 12.
+    if (!VTemErroTabelas)
+        IniciaServicoTerminais();
+}
+
+void TFPrincipal::IniciaServicoTerminais() {
+    vInitialize();
+    FDMemLogs.append();
+    const int iniciado = tc_startserver();
+    FDMemLogs.setValue("DATA_HORA", ambiente_.agora());
+    FDMemLogs.setText("IP_ORIG_DESTINO", QStringLiteral("Servidor"));
+    FDMemLogs.setText("CONTEUDO", iniciado != 0 ? QStringLiteral("Servidor ativado com sucesso")
+                                                : QStringLiteral("Falha na ativação do servidor"));
+    if (iniciado != 0)
+        TimerEnvia.start();
+    FDMemLogs.post();
+    DSLogs->refresh();
+}
+
+void TFPrincipal::ConectaBanco() {
+    if (!config::LeConexaoIni(VCon, VDirApp, QStringLiteral("Conexao.ini")))
+        throw ProgramaEncerrado();
+    config::ConfiguraConexao(FDConexao, VCon, VDirApp);
+}
+
+void TFPrincipal::MostraTipoConexao() {
+    EditHost->setText(VCon.FServer);
+    EditTipoConexao->setText(config::TextoTipoConexao(VCon));
+}
+
+void TFPrincipal::LeConfiguracoes() {
+    VTemErroTabelas = true;
+    common::TChilKat chilkat;
+    VPorta = 6500;
+    const QString arquivo = VDirApp + kArquivoConfig;
+    BoxIncluirUnVenda->setChecked(common::LeIniBool(arquivo, QStringLiteral("Config"),
+                                                    QStringLiteral("IncluiUnVenda"), true));
+    VAuxStr =
+        common::LeIniString(arquivo, QStringLiteral("Config"), QStringLiteral("Dados"), QString());
+    if (VAuxStr.isEmpty()) {
+        VCodFilial = 1;
+        VCodTabelaPrecos = -1;
+    } else {
+        VAuxStr =
+            chilkat.EncriptaDecritaRC2(false, VAuxStr, QString::fromLatin1(common::kRecordSealIv),
+                                       QString::fromLatin1(common::kRecordSealKey));
+        const common::CodigosFilialTabela codigos = common::LeCodigosRegistro(VAuxStr);
+        VCodFilial = codigos.filial;
+        VCodTabelaPrecos = codigos.tabela;
+    }
+    if (VCodFilial == 0 || VCodTabelaPrecos == 0 || VPorta == 0)
+        return;
+
+    data::AbreConsulta(FDQCurin, "SELECT NOME_CURTO FROM DIVERSOS WHERE FILIAL=" +
+                                     std::to_string(VCodFilial));
+    if (FDQCurin.eof())
+        return;
+    const QString filial =
+        QString::number(VCodFilial) + QStringLiteral(" - ") + FDQCurin.asQString("NOME_CURTO");
+
+    if (VCodTabelaPrecos == -1) {
+        data::AbreConsulta(FDQCurin,
+                           "SELECT CODIGO, DESCRICAO FROM TABS_PRECOS_PROD_SERV WHERE FILIAL=" +
+                               std::to_string(VCodFilial) + " AND TABPADRAO='S'");
+        VCodTabelaPrecos =
+            FDQCurin.eof() ? 0 : static_cast<std::int32_t>(FDQCurin.asInteger("CODIGO"));
+    } else {
+        data::AbreConsulta(FDQCurin, "SELECT DESCRICAO FROM TABS_PRECOS_PROD_SERV WHERE FILIAL=" +
+                                         std::to_string(VCodFilial) +
+                                         " AND CODIGO=" + std::to_string(VCodTabelaPrecos));
+    }
+    if (FDQCurin.eof())
+        return;
+    const QString tabela =
+        QString::number(VCodTabelaPrecos) + QStringLiteral(" - ") + FDQCurin.asQString("DESCRICAO");
+
+    EditFilial->setText(filial);
+    EditTabPrecos->setText(tabela);
+    EditPorta->setText(QStringLiteral("6500"));
+    VTemErroTabelas = false;
+}
+
+void TFPrincipal::PreparaTabelasMemoria() {
+    FDMemTerminaisConectados.close();
+    FDMemTerminaisConectados.clearFields();
+    FDMemTerminaisConectados.addField("IP", data::FieldType::Text, 20);
+    FDMemTerminaisConectados.addField("COD_TERMINAL", data::FieldType::Text, 20);
+    FDMemTerminaisConectados.open();
+
+    FDMemLogs.close();
+    FDMemLogs.clearFields();
+    FDMemLogs.addField("DATA_HORA", data::FieldType::DateTime);
+    FDMemLogs.addField("IP_ORIG_DESTINO", data::FieldType::Text, 20);
+    FDMemLogs.addField("CONTEUDO", data::FieldType::Text, 100);
+    FDMemLogs.open();
+    atualizaGrades();
+}
+
+void TFPrincipal::CarregaPrecos() {
+    catalogue::CarregaPrecos(FDConexao, FDQCurin, FDMemPrecos, VCodFilial, VCodTabelaPrecos);
+}
+
+void TFPrincipal::FormShow() {
+    CarregaPrecos();
+}
+
+void TFPrincipal::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    protegido([this] { FormShow(); });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Terminals
+
+void TFPrincipal::TimerEnviaTimer() {
+    protegido([this] {
+        std::int32_t id = 0;
+        std::int32_t tamanho = 0;
+        std::array<char, 1024> buffer{};
+        if (!bReceiveBarcode(&id, &VPorta, buffer.data(), &tamanho) || tamanho <= 0)
+            return;
+        buffer.back() = '\0';
+        const std::string codigo = NormalizaCodigoBarras(buffer.data());
+        RespondeConsulta(id, codigo);
+    });
+}
+
+void TFPrincipal::RespondeConsulta(std::int32_t id, const std::string& codigo) {
+    if (!FDMemPrecos.active() || !FDMemPrecos.locate("CODIGOBARRAS", data::Value(codigo))) {
+        GravaLog(QString(), QStringLiteral("Código de barras (") + platform::fromAnsi(codigo) +
+                                QStringLiteral(") não localizado na base de dados. ID: ") +
+                                QString::number(id));
+        bSendProdNotFound(id);
+        return;
+    }
+    QString descricao = FDMemPrecos.asQString("DESCR_PRODUTO");
+    if (BoxIncluirUnVenda->isChecked())
+        descricao += QStringLiteral(" - ") + FDMemPrecos.asQString("UN_VENDAS");
+    std::array<char, 101> bufDescricao{};
+    std::array<char, 101> bufPreco{};
+    PreencheBuffer(descricao, bufDescricao.data(), 100);
+    PreencheBuffer(common::formatPrice(FDMemPrecos.asCurrency("PRECO").scaled, QLocale()),
+                   bufPreco.data(), 100);
+    const bool enviado = bSendProdPrice(id, bufDescricao.data(), bufPreco.data());
+    GravaLog(QString(), enviado ? QStringLiteral("Dados enviados com sucesso ao terminal. ID: ") +
+                                      QString::number(id)
+                                : QStringLiteral("Erro no envio do ID ") + QString::number(id));
+}
+
+void TFPrincipal::GravaLog(const QString& origem, const QString& conteudo) {
+    FDMemLogs.append();
+    FDMemLogs.setValue("DATA_HORA", ambiente_.agora());
+    if (!origem.isEmpty())
+        FDMemLogs.setText("IP_ORIG_DESTINO", origem);
+    FDMemLogs.setText("CONTEUDO", conteudo);
+    FDMemLogs.post();
+    DSLogs->refresh();
+}
+
+void TFPrincipal::TimerTerminaisConectadosTimer() {
+    protegido([this] {
+        TTABSOCK tabela{};
+        GetTabConectados(&tabela, 1);
+        std::memcpy(&VTerminaisConectados, &tabela, sizeof tabela);
+        // When the start-up stopped before the list's table was defined, the terminals still
+        // get their keep-alives; only the list stays empty (rather than one error box a second).
+        const bool listar = FDMemTerminaisConectados.active();
+        if (listar)
+            FDMemTerminaisConectados.emptyTable();
+        VarreTabelaTerminais(VTerminaisConectados, [this, listar](int slot) {
+            const std::int32_t id = VTerminaisConectados.TabSock[slot];
+            std::array<char, 21> ip{};
+            TCinet_ntoa(VTerminaisConectados.TabUID[slot], ip.data());
+            ip.back() = '\0';
+            if (listar) {
+                FDMemTerminaisConectados.append();
+                FDMemTerminaisConectados.setValue("IP", std::string(ip.data()));
+                FDMemTerminaisConectados.setValue("COD_TERMINAL", std::to_string(id));
+                FDMemTerminaisConectados.post();
+            }
+            bEnviaVivo(id);
+        });
+        DSTerminaisConectados->refresh();
+    });
+}
+
+void TFPrincipal::TimerAtualizaPrecosTimer() {
+    protegido([this] { CarregaPrecos(); });
+}
+
+void TFPrincipal::BoxIncluirUnVendaClick() {
+    protegido([this] {
+        common::GravaIniBool(VDirApp + kArquivoConfig, QStringLiteral("Config"),
+                             QStringLiteral("IncluiUnVenda"), BoxIncluirUnVenda->isChecked());
+    });
+}
+
+void TFPrincipal::JvXPButton1Click() {
+    protegido([this] {
+        TimerEnvia.stop();
+        FDMemTerminaisConectados.emptyTable();
+        FDMemLogs.emptyTable();
+        atualizaGrades();
+        if (!VTemErroTabelas)
+            IniciaServicoTerminais();
+    });
+}
+
+void TFPrincipal::BotLimpaLogsClick() {
+    protegido([this] {
+        FDMemLogs.emptyTable();
+        DSLogs->refresh();
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Tray, hiding and closing
+
+void TFPrincipal::OcultaNaBandeja() {
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        TrayPrinc->show();
+    if (QSystemTrayIcon::isSystemTrayAvailable() || platform::messageBoxesGoToStandardError())
+        hide();
+    else
+        showMinimized();
+    AtualizaMenuBandeja();
+}
+
+void TFPrincipal::RestauraJanela() {
+    TrayPrinc->hide();
+    showNormal();
+    raise();
+    activateWindow();
+    AtualizaMenuBandeja();
+    TimerHideApp.start();
+}
+
+void TFPrincipal::AtualizaMenuBandeja() {
+    MenuSair->setText(isVisible() && !isMinimized()
+                          ? QStringLiteral("Minimizar")
+                          : QStringLiteral("Encerrar Servidor Rarud Erevur"));
+}
+
+void TFPrincipal::TimerHideAppTimer() {
+    protegido([this] {
+        if (BoxNaoMinimizar->isChecked())
+            return;
+        OcultaNaBandeja();
+        TimerHideApp.stop();
+    });
+}
+
+void TFPrincipal::TrayPrincClick() {
+    protegido([this] { RestauraJanela(); });
+}
+
+void TFPrincipal::ResaturarAplicao1Click() {
+    protegido([this] { RestauraJanela(); });
+}
+
+void TFPrincipal::MenuSairClick() {
+    protegido([this] {
+        fechando_ = true;
+        close();
+    });
+}
+
+void TFPrincipal::closeEvent(QCloseEvent* event) {
+    if (fechando_ || !isVisible() || isMinimized()) {
+        // Closing the main window ends the message loop, and with it the program.
+        event->accept();
+        QCoreApplication::quit();
+        return;
+    }
+    // A close request on the shown window only hides it: the server keeps answering.
+    event->ignore();
+    protegido([this] { OcultaNaBandeja(); });
+}
+
+} // namespace vorn::app
