@@ -1,0 +1,216 @@
+// End to end: the real bpvorn, headless, in a temporary program folder, against the tests'
+// Firebird server, scanned with the real vorn-terminal.
+
+#include "support/FirebirdTestEnv.h"
+#include "support/FreePort.h"
+#include "support/TempDir.h"
+
+#include "common/SealedRecord.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+#include <QThread>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace vorn::test;
+
+namespace {
+
+std::string binDir() {
+    const char* dir = std::getenv("VORN_TEST_BIN");
+    if (dir == nullptr)
+        throw std::runtime_error("VORN_TEST_BIN is not set: run the tests through ctest");
+    return dir;
+}
+
+// A program folder with the server, its library and its settings.
+class Installation {
+public:
+    explicit Installation(bool conexao = true) : port_(freeTcpPort()) {
+        namespace fs = std::filesystem;
+        fs::create_directories(dir_ / "Dados");
+        fs::create_directories(dir_ / "home");
+        fs::create_directories(dir_ / "runtime");
+        for (const char* file : {"bpvorn", "libsc501ger.so"})
+            fs::copy_file(fs::path(binDir()) / file, dir_ / file);
+        writeFile(dir_ / "sc501ger.ini", "[Servidor]\r\nPorta=" + std::to_string(port_) +
+                                             "\r\nEndereco=127.0.0.1\r\n");
+        if (conexao) {
+            createTestDatabase((dir_ / "Dados" / "KALUNDRA.FDB").string());
+            writeFile(dir_ / "Conexao.ini",
+                      "[Params]\r\nServer=127.0.0.1\r\n[Outros]\r\nTipoCon=1\r\n[Firebird]\r\n"
+                      "Porta=" +
+                          std::to_string(firebirdTestEnv().port) + "\r\n");
+        }
+    }
+    ~Installation() { stop(); }
+
+    void settings(int filial, int tabela, bool unidade) {
+        const QString sealed =
+            vorn::common::SelaRegistro(vorn::common::MontaRegistroFilialTabela(filial, tabela));
+        writeFile(dir_ / "ZedorErurav.ini", std::string("[Config]\r\nIncluiUnVenda=") +
+                                                (unidade ? "1" : "0") + "\r\nDados=" +
+                                                sealed.toStdString() + "\r\n");
+    }
+
+    QProcessEnvironment environment(const QString& lang = "pt_BR.UTF-8") const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString& name : env.keys())
+            if (name.startsWith("SSH_") || name.startsWith("VORN_") || name.startsWith("LC_") ||
+                name == "DISPLAY" || name == "WAYLAND_DISPLAY" || name == "XRDP_SESSION")
+                env.remove(name);
+        const QString root = QString::fromStdString(dir_.path().string());
+        env.insert("HOME", root + "/home");
+        env.insert("XDG_CONFIG_HOME", root + "/home/.config");
+        env.insert("XDG_RUNTIME_DIR", root + "/runtime");
+        env.insert("LANG", lang);
+        return env;
+    }
+
+    // Starts bpvorn; waits until its terminal port answers (or it ended).
+    void start(const QString& lang = "pt_BR.UTF-8") {
+        server_.setProcessEnvironment(environment(lang));
+        server_.setProgram(QString::fromStdString((dir_ / "bpvorn").string()));
+        server_.start();
+        ASSERT_TRUE(server_.waitForStarted(5000));
+    }
+
+    bool waitUntilListening(int ms = 20000) {
+        for (int waited = 0; waited < ms; waited += 100) {
+            if (server_.state() != QProcess::Running)
+                return false;
+            QProcess probe;
+            probe.start(QString::fromStdString(binDir() + "/vorn-terminal"),
+                        {"--port", QString::number(port_), "--timeout", "0.2"});
+            probe.closeWriteChannel();
+            probe.waitForFinished(3000);
+            if (probe.exitCode() != 2)
+                return true;
+            server_.waitForFinished(100);
+        }
+        return false;
+    }
+
+    void stop() {
+        if (server_.state() == QProcess::Running) {
+            server_.terminate(); // SIGTERM: a clean stop
+            if (!server_.waitForFinished(10000)) {
+                server_.kill();
+                server_.waitForFinished(5000);
+            }
+        }
+    }
+
+    struct Scan {
+        int exitCode;
+        QStringList lines;
+    };
+    Scan scan(const QStringList& barcodes, double timeout = 2) const {
+        QProcess terminal;
+        terminal.start(QString::fromStdString(binDir() + "/vorn-terminal"),
+                       QStringList{"--port", QString::number(port_), "--timeout",
+                                   QString::number(timeout)} +
+                           barcodes);
+        terminal.closeWriteChannel();
+        terminal.waitForFinished(30000);
+        const QString out = QString::fromUtf8(terminal.readAllStandardOutput());
+        return {terminal.exitCode(), out.split('\n', Qt::SkipEmptyParts)};
+    }
+
+    QProcess& server() { return server_; }
+    const TempDir& dir() const { return dir_; }
+
+private:
+    TempDir dir_;
+    std::uint16_t port_;
+    QProcess server_;
+};
+
+} // namespace
+
+TEST(Bpvorn, AnswersScansUnderBrazilianSettings) {
+    Installation inst;
+    inst.settings(1, 2, true);
+    inst.start("pt_BR.UTF-8");
+    ASSERT_TRUE(inst.waitUntilListening()) << inst.server().readAllStandardError().toStdString();
+
+    const auto scan = inst.scan({"7891000100011\r\n", "78910001\n00028", "7891000100097",
+                                 "07891000100011", "   ", "7891000100134"});
+    EXPECT_EQ(scan.exitCode, 0);
+    const QStringList expected = {
+        "7891000100011\r\n\tFOUND\tAÇÚCAR CRISTAL 1KG - UN\tR$ 4,99",
+        "78910001\n00028\tFOUND\tCAFÉ TORRADO E MOÍDO 500G - PCT\tR$ 18,75",
+        "7891000100097\tFOUND\tARROZ INTEGRAL 1KG - UN\tR$ 9,12",
+        "07891000100011\tNOTFOUND",
+        "   \tNOTFOUND",
+        "7891000100134\tFOUND\tÁGUA MINERAL Nº 1 SEM GÁS 500ML - \tR$ 100.000.000.000.000,00",
+    };
+    ASSERT_EQ(scan.lines.size(), expected.size()) << scan.lines.join("|").toStdString();
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        // The simulator prints control characters of the barcode as spaces.
+        QString want = expected[i];
+        const qsizetype tab = want.indexOf('\t');
+        want = want.left(tab).replace('\r', ' ').replace('\n', ' ') + want.mid(tab);
+        EXPECT_EQ(scan.lines[i].toStdString(), want.toStdString());
+    }
+
+    inst.stop();
+    EXPECT_EQ(inst.server().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(inst.server().exitCode(), 0);
+}
+
+TEST(Bpvorn, PricesFollowUnitedStatesSettingsAndTheUnitOption) {
+    Installation inst;
+    inst.settings(1, 2, false);
+    inst.start("en_US.UTF-8");
+    ASSERT_TRUE(inst.waitUntilListening()) << inst.server().readAllStandardError().toStdString();
+    const auto scan = inst.scan({"7891000100011", "7891000100134"});
+    EXPECT_EQ(scan.exitCode, 0);
+    ASSERT_EQ(scan.lines.size(), 2);
+    EXPECT_EQ(scan.lines[0].toStdString(), "7891000100011\tFOUND\tAÇÚCAR CRISTAL 1KG\tR$ 4.99");
+    EXPECT_EQ(scan.lines[1].toStdString(),
+              "7891000100134\tFOUND\tÁGUA MINERAL Nº 1 SEM GÁS 500ML\tR$ 100,000,000,000,000.00");
+}
+
+TEST(Bpvorn, BranchOrTableErrorGivesNoAnswers) {
+    Installation inst;
+    inst.settings(9, 2, true);
+    inst.start();
+    // The terminal service never starts: nothing listens, the simulator cannot connect.
+    QThread::msleep(3000);
+    EXPECT_EQ(inst.server().state(), QProcess::Running);
+    const auto scan = inst.scan({"7891000100011"}, 0.5);
+    EXPECT_NE(scan.exitCode, 0);
+}
+
+TEST(Bpvorn, SecondInstanceIsRefusedAndTheFirstKeepsServing) {
+    Installation inst;
+    inst.start();
+    ASSERT_TRUE(inst.waitUntilListening());
+    QProcess second;
+    second.setProcessEnvironment(inst.environment());
+    second.start(QString::fromStdString((inst.dir() / "bpvorn").string()), {});
+    ASSERT_TRUE(second.waitForFinished(15000));
+    EXPECT_EQ(second.exitCode(), 0);
+    const QString err = QString::fromUtf8(second.readAllStandardError());
+    EXPECT_TRUE(err.contains("Ocorrência de erro")) << err.toStdString();
+    EXPECT_TRUE(err.contains("O Sistema VORN já está em execução nesta máquina. Não é possível "
+                             "abrir o programa em duas instâncias!"))
+        << err.toStdString();
+    EXPECT_EQ(inst.scan({"7891000100011"}).exitCode, 0);
+}
+
+TEST(Bpvorn, MissingConexaoIniEndsWithItsMessage) {
+    Installation inst(false);
+    inst.start();
+    ASSERT_TRUE(inst.server().waitForFinished(15000));
+    EXPECT_EQ(inst.server().exitCode(), 0);
+    const QString err = QString::fromUtf8(inst.server().readAllStandardError());
+    EXPECT_TRUE(err.contains("Houve um erro")) << err.toStdString();
+    EXPECT_TRUE(err.contains("Não foi possível estabelecer o tipo da conexão. É provável que o "
+                             "arquivo Conexao.ini tenha sido excluído ou alterado."))
+        << err.toStdString();
+}
