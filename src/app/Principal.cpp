@@ -11,6 +11,7 @@
 #include "config/ConexaoBanco.h"
 #include "data/AbreConsulta.h"
 #include "platform/Codepage.h"
+#include "platform/DeveloperMarker.h"
 #include "platform/MessageBox.h"
 #include "platform/ProgramFolder.h"
 #include "ui/MemTableModel.h"
@@ -39,7 +40,7 @@ namespace {
 
 const QString kTituloJanela = QStringLiteral("Rarud Erevur VORN - Servidor - 2.0");
 const QString kArquivoConfig = QStringLiteral("ZedorErurav.ini");
-const QString kPastaDesenvolvimento = QStringLiteral("/opt/SistemaVORN/");
+
 
 QLineEdit* campo(QWidget* parent, const char* nome, int x, int y, int w) {
     auto* edit = new QLineEdit(parent);
@@ -285,7 +286,7 @@ void TFPrincipal::FormCreate() {
     const QString programa =
         ambiente_.programFile.isEmpty() ? platform::programFilePath() : ambiente_.programFile;
     if (common::MaquinaDesenvolvimento()) {
-        VDirApp = kPastaDesenvolvimento;
+        VDirApp = QString::fromLatin1(platform::kDeveloperProgramFolder);
     } else {
         VDirApp = QFileInfo(programa).absolutePath() + u'/';
         common::CriaAtalho(programa, QString(), VDirApp, QStringLiteral("VORN Rarud Erevur"),
