@@ -88,8 +88,8 @@ SC501GER_API int bEnviaVivo(int32_t id);
 SC501GER_API bool bReceiveBarcode(int32_t* id, int32_t* port, char* buf, int32_t* length);
 
 /* Answers the terminal's most recent barcode with a description and a price text; at most 100
- * bytes of each are read. True when the answer went out to a connected terminal, false when that
- * terminal has gone. */
+ * bytes of each are read. True when the answer was handed to the network thread for a connected
+ * terminal, false when that terminal has gone (or stopped reading what it is sent). */
 SC501GER_API bool bSendProdPrice(int32_t id, const char* description, const char* price);
 
 /* Answers the terminal's most recent barcode with "not found". Returns 1 when sent, 0 when that
