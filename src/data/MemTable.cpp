@@ -288,6 +288,25 @@ struct MemTable::Column {
         return offset << kLengthBits | cut;
     }
 
+    void reserve(std::size_t rows, std::size_t textBytes) {
+        nulls.reserve(rows);
+        switch (def.type) {
+        case FieldType::Text:
+            texts.reserve(rows);
+            bytes.reserve(textBytes);
+            break;
+        case FieldType::Float:
+            floats.reserve(rows);
+            break;
+        case FieldType::DateTime:
+            stamps.reserve(rows);
+            break;
+        default:
+            ints.reserve(rows);
+            break;
+        }
+    }
+
     // Appends a null cell.
     void pushNull() {
         nulls.push_back(1);
@@ -503,9 +522,9 @@ public:
         const Column& column = table.columns_[static_cast<std::size_t>(field)];
         const std::size_t n = table.viewSize();
         std::size_t capacity = 16;
-        while (capacity < 2 * n)
+        while (capacity * 7 < n * 10) // load at most 0.7
             capacity *= 2;
-        slots_.assign(capacity, 0);
+        slots_.assign(capacity, Slot{});
         mask_ = capacity - 1;
         for (std::size_t pos = 0; pos < n; ++pos) {
             const std::uint32_t row = table.rowAt(pos);
@@ -518,17 +537,19 @@ public:
             if (column.def.type == FieldType::Float && std::isnan(k.d))
                 continue; // equal to nothing
             const std::uint64_t h = hashKey(column.def.type, k);
+            const std::uint64_t bits =
+                column.def.type == FieldType::Text ? column.texts[row] : keyBits(column, k);
             std::size_t slot = h & mask_;
             bool seen = false;
-            while (slots_[slot] != 0) {
-                if (matches(table, column, slots_[slot], h, k)) {
-                    seen = true;
+            while (slots_[slot].tagPos != 0) {
+                if (matches(column, slots_[slot], h, k)) {
+                    seen = true; // a later row of a value already indexed
                     break;
                 }
                 slot = (slot + 1) & mask_;
             }
             if (!seen)
-                slots_[slot] = (h >> 32) << 32 | (pos + 1);
+                slots_[slot] = Slot{(h >> 32) << 32 | (pos + 1), bits};
         }
     }
 
@@ -537,23 +558,40 @@ public:
             return nullPos_;
         const Column& column = table.columns_[static_cast<std::size_t>(field_)];
         const std::uint64_t h = hashKey(column.def.type, k);
-        for (std::size_t slot = h & mask_; slots_[slot] != 0; slot = (slot + 1) & mask_)
-            if (matches(table, column, slots_[slot], h, k))
-                return (slots_[slot] & 0xFFFFFFFFu) - 1;
+        for (std::size_t slot = h & mask_; slots_[slot].tagPos != 0; slot = (slot + 1) & mask_)
+            if (matches(column, slots_[slot], h, k))
+                return (slots_[slot].tagPos & 0xFFFFFFFFu) - 1;
         return std::nullopt;
     }
 
 private:
-    static bool matches(const MemTable& table, const Column& column, std::uint64_t slot,
-                        std::uint64_t h, const Key& k) {
-        if ((slot >> 32) != (h >> 32))
+    // Upper half of the hash and position + 1 (0: empty slot); and the value itself: the text
+    // cell (offset and length in the column's buffer) or the 64 bits of a number, so that a
+    // search reads the column's bytes at most, never its cell arrays.
+    struct Slot {
+        std::uint64_t tagPos = 0;
+        std::uint64_t bits = 0;
+    };
+
+    static std::uint64_t keyBits(const Column& column, const Key& k) {
+        if (column.def.type == FieldType::Float)
+            return std::bit_cast<std::uint64_t>(k.d == 0 ? 0.0 : k.d);
+        return static_cast<std::uint64_t>(k.i);
+    }
+
+    static bool matches(const Column& column, const Slot& slot, std::uint64_t h, const Key& k) {
+        if ((slot.tagPos >> 32) != (h >> 32))
             return false;
-        const auto pos = static_cast<std::size_t>((slot & 0xFFFFFFFFu) - 1);
-        return column.equals(table.rowAt(pos), k);
+        if (column.def.type != FieldType::Text)
+            return slot.bits == keyBits(column, k);
+        const auto length = static_cast<std::size_t>(slot.bits & kMaxLength);
+        return length == k.text.size() &&
+               std::memcmp(column.bytes.data() + (slot.bits >> kLengthBits), k.text.data(),
+                           length) == 0;
     }
 
     int field_;
-    std::vector<std::uint64_t> slots_;
+    std::vector<Slot> slots_;
     std::size_t mask_ = 0;
     std::optional<std::size_t> nullPos_;
 };
@@ -680,8 +718,13 @@ void MemTable::copyFrom(RowSource& source) {
 
     std::vector<Column> columns;
     columns.reserve(defs.size());
-    for (const FieldDef& d : defs)
-        columns.emplace_back(d);
+    for (std::size_t f = 0; f < defs.size(); ++f) {
+        columns.emplace_back(defs[f]);
+        // A reload brings about as many rows as the last load: room for them up front spares
+        // the copies of growing buffers.
+        if (f < columns_.size() && columns_[f].def.type == defs[f].type)
+            columns.back().reserve(rows_, columns_[f].bytes.size());
+    }
     std::uint32_t rows = 0;
     std::vector<Value> row;
     while (source.fetchRow(row)) {
@@ -1070,6 +1113,13 @@ Value MemTable::value(int field) const {
         return pending_[static_cast<std::size_t>(field)];
     const auto row = currentRow();
     return row ? columns_[static_cast<std::size_t>(field)].get(*row) : Value{};
+}
+
+Value MemTable::valueAt(int recNo, int field) const {
+    requireField(field);
+    if (recNo < 1 || static_cast<std::size_t>(recNo) > viewSize())
+        return Value{};
+    return columns_[static_cast<std::size_t>(field)].get(rowAt(static_cast<std::size_t>(recNo - 1)));
 }
 
 bool MemTable::isNull(int field) const {

@@ -109,6 +109,10 @@ public:
     // empty value (empty text, 0, invalid date) for null.
     Value value(int field) const;
     Value value(std::string_view name) const { return value(indexOf(name)); }
+    // A field of the row shown at `recNo` (from 1), without moving the current record: how a
+    // grid reads the rows it paints. Null outside 1..recordCount(). A pending record is not
+    // seen here until it is posted.
+    Value valueAt(int recNo, int field) const;
     bool isNull(int field) const;
     bool isNull(std::string_view name) const { return isNull(indexOf(name)); }
     // Text fields: a view of the stored bytes. Other fields: a plain rendering (integers in
