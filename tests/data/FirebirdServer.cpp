@@ -39,6 +39,7 @@ const FirebirdEnv& firebirdEnv() {
         FirebirdEnv e;
         e.host = requiredVariable("VORN_FB_HOST");
         e.port = std::stoi(requiredVariable("VORN_FB_PORT"));
+        e.dir = requiredVariable("VORN_FB_DIR");
         e.fixture = requiredVariable("VORN_FB_FIXTURE");
         e.script = requiredVariable("VORN_FB_SCRIPT");
         return e;
@@ -79,6 +80,11 @@ void runFirebirdScript(const std::string& arguments) {
     const int status = pclose(pipe);
     if (status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         throw std::runtime_error("scripts/firebird " + arguments + " failed: " + output);
+}
+
+void createSharedDatabase(const std::string& path, const std::string& dataset) {
+    runFirebirdScript("create-db " + quoted(firebirdEnv().dir) + " " + quoted(path) + " " +
+                      quoted(dataset));
 }
 
 PrivateFirebird::PrivateFirebird(const std::filesystem::path& dir) : dir_(dir) {

@@ -15,6 +15,7 @@ namespace vorn::test {
 struct FirebirdEnv {
     std::string host;
     int port = 0;
+    std::string dir;     // the shared instance's folder
     std::string fixture; // absolute path of the fixture database
     std::string script;  // absolute path of scripts/firebird
 };
@@ -30,6 +31,9 @@ void connectToFixture(data::Connection& connection);
 
 // Runs scripts/firebird with the arguments; throws with the script's output when it fails.
 void runFirebirdScript(const std::string& arguments);
+// Creates a database on the shared server ("fixture", "demo", "generate:N"); its folder must
+// exist. The test that creates it removes it with its temporary folder.
+void createSharedDatabase(const std::string& path, const std::string& dataset);
 
 // A private instance in a folder of its own, for tests that stop and start their server. The
 // server is stopped when the object goes away.
