@@ -1119,7 +1119,8 @@ Value MemTable::valueAt(int recNo, int field) const {
     requireField(field);
     if (recNo < 1 || static_cast<std::size_t>(recNo) > viewSize())
         return Value{};
-    return columns_[static_cast<std::size_t>(field)].get(rowAt(static_cast<std::size_t>(recNo - 1)));
+    return columns_[static_cast<std::size_t>(field)].get(
+        rowAt(static_cast<std::size_t>(recNo - 1)));
 }
 
 bool MemTable::isNull(int field) const {
