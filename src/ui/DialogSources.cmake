@@ -7,5 +7,7 @@ target_sources(vorn_ui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/MeuEdit.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Msg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MsgComponentes.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Progressos.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DataModP.h
 )
 target_link_libraries(vorn_ui PRIVATE X11)
