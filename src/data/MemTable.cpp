@@ -796,14 +796,58 @@ bool MemTable::passes(std::uint32_t row) const {
     return filterExpr_.matches(Reader(columns_), row);
 }
 
-void MemTable::rebuildView() {
-    order_.clear();
-    if (!sortKeys_.empty()) {
-        order_.resize(rows_);
-        std::iota(order_.begin(), order_.end(), 0u);
+void MemTable::sortRows() {
+    order_.resize(rows_);
+    std::iota(order_.begin(), order_.end(), 0u);
+    const SortKey& first = sortKeys_.front();
+    const Column& c = columns_[static_cast<std::size_t>(first.field)];
+    if (c.def.type != FieldType::Text) {
         std::sort(order_.begin(), order_.end(),
                   [this](std::uint32_t a, std::uint32_t b) { return rowLess(a, b); });
+        return;
     }
+    // Texts: sort on the collation weights of their first 15 bytes, kept beside the row number,
+    // and compare the rows themselves only where those tie. Null gives 0, below any text.
+    struct Entry {
+        std::uint64_t high, low;
+        std::uint32_t row;
+    };
+    const auto& w = collationWeights();
+    std::vector<Entry> entries(rows_);
+    for (std::uint32_t row = 0; row < rows_; ++row) {
+        std::uint64_t high = 0, low = 0;
+        if (!c.nulls[row]) {
+            const std::string_view t = c.text(row);
+            high = std::uint64_t{1} << 56;
+            for (std::size_t k = 0; k < 15 && k < t.size(); ++k) {
+                const std::uint64_t weight = w[static_cast<unsigned char>(t[k])];
+                if (k < 7)
+                    high |= weight << (8 * (6 - k));
+                else
+                    low |= weight << (8 * (14 - k));
+            }
+        }
+        if (first.descending) {
+            high = ~high;
+            low = ~low;
+        }
+        entries[row] = Entry{high, low, row};
+    }
+    std::sort(entries.begin(), entries.end(), [this](const Entry& a, const Entry& b) {
+        if (a.high != b.high)
+            return a.high < b.high;
+        if (a.low != b.low)
+            return a.low < b.low;
+        return rowLess(a.row, b.row);
+    });
+    for (std::uint32_t k = 0; k < rows_; ++k)
+        order_[k] = entries[k].row;
+}
+
+void MemTable::rebuildView() {
+    order_.clear();
+    if (!sortKeys_.empty())
+        sortRows();
     visible_.clear();
     if (filterApplies_) {
         const Reader reader(columns_);

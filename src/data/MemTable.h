@@ -180,6 +180,7 @@ private:
     int compareRows(std::uint32_t a, std::uint32_t b) const;
     bool passes(std::uint32_t row) const;
     void rebuildView();
+    void sortRows();
     void placeRow(std::uint32_t row);
     void unplaceRow(std::uint32_t row);
     std::optional<std::size_t> positionOf(std::uint32_t row) const;

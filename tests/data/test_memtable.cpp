@@ -436,7 +436,7 @@ MemTable namesTable(const std::vector<std::pair<std::string, std::string>>& rows
     std::vector<std::vector<Value>> values;
     for (const auto& [grupo, nome] : rows)
         values.push_back({grupo == "<null>" ? Value{} : text(grupo), text(nome)});
-    VectorSource source({{"GRUPO", FieldType::Text, 20}, {"NOME", FieldType::Text, 20}}, values);
+    VectorSource source({{"GRUPO", FieldType::Text, 40}, {"NOME", FieldType::Text, 20}}, values);
     MemTable t;
     t.copyFrom(source);
     return t;
@@ -476,6 +476,18 @@ TEST(MemTableSort, TiesKeepTheOrderRowsWereAddedIn) {
         t.setIndexFieldNames(names);
         EXPECT_EQ(columnOf(t, "NOME"), expected) << names;
     }
+}
+
+TEST(MemTableSort, LongTextsSharingTheirStartSortByTheRest) {
+    MemTable t = namesTable({{"FEIJAO CARIOCA TIPO 1 PACOTE 2KG", "1"},
+                             {"FEIJAO CARIOCA TIPO 1 PACOTE 1KG", "2"},
+                             {"feijão carioca tipo 1 pacote 1kg", "3"},
+                             {"FEIJAO CARIOCA", "4"},
+                             {"FEIJAO CARIOCA TIPO 1 PACOTE 1KG", "5"}});
+    t.setIndexFieldNames("GRUPO");
+    EXPECT_EQ(columnOf(t, "NOME"), (std::vector<std::string>{"4", "2", "5", "3", "1"}));
+    t.setIndexFieldNames("GRUPO:D");
+    EXPECT_EQ(columnOf(t, "NOME"), (std::vector<std::string>{"1", "3", "2", "5", "4"}));
 }
 
 TEST(MemTableSort, NumbersAndDatesSortByValue) {
