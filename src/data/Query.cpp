@@ -107,6 +107,8 @@ struct Query::Impl {
     Firebird::IStatement* statement = nullptr;
     Firebird::IResultSet* cursor = nullptr;
     Firebird::IMessageMetadata* metadata = nullptr;
+    // The status of the row fetches, made once per open rather than once per row.
+    std::unique_ptr<Status> fetchStatus;
     bool active = false;
     bool eof = true;
 
@@ -345,7 +347,9 @@ void Query::Impl::decode(std::vector<Value>& row) const {
 }
 
 void Query::Impl::fetch() {
-    Status status(client());
+    if (!fetchStatus)
+        fetchStatus = std::make_unique<Status>(client());
+    Status& status = *fetchStatus;
     const int result = cursor->fetchNext(&status, buffer.data());
     if (result == Firebird::IStatus::RESULT_OK) {
         decode(current);
@@ -384,6 +388,7 @@ void Query::Impl::releaseHandles() noexcept {
 
 void Query::Impl::reset() noexcept {
     releaseHandles();
+    fetchStatus.reset();
     active = false;
     eof = true;
     defs.clear();
