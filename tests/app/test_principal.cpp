@@ -6,6 +6,7 @@
 
 #include "app/Principal.h"
 #include "app/TerminalScan.h"
+#include "common/SealedRecord.h"
 #include "platform/Codepage.h"
 #include "platform/MessageBox.h"
 
