@@ -56,7 +56,9 @@ public:
     int indexOf(std::string_view name) const;
 
     // --- Life. open() needs field definitions and gives an empty table; close() drops the rows
-    // (the filter and the index field names stay, like any other property).
+    // (the filter and the index field names stay, like any other property). On a closed table
+    // moving does nothing, fields read as null, the record count is 0 and a search finds
+    // nothing; appending, editing and emptying throw MemTableError.
     void open();
     void close();
     bool active() const { return state_ != State::Inactive; }
@@ -142,9 +144,11 @@ public:
     bool locate(std::string_view name, const Value& key) { return locate(indexOf(name), key); }
     std::optional<int> find(int field, const Value& key) const;
 
-    // --- Filter. The text is compiled when set (FilterError when malformed or naming an
-    // unknown field, and then nothing changes); it applies while filtered() is on. Changing
-    // either moves to the first row shown.
+    // --- Filter (language in FilterExpression.h). The text is compiled against the fields
+    // when set: FilterError when it is malformed or names an unknown field, and then nothing
+    // changes. A table without fields yet keeps the text and compiles it when fields come
+    // (open, copyFrom). It applies while filtered() is on. Changing either moves to the first
+    // row shown.
     void setFilter(std::string_view text);
     void setFilter(const char* text) { setFilter(std::string_view(text)); }
     void setFilter(const QString& text); // stored as Windows-1252
@@ -157,7 +161,8 @@ public:
     // Texts are collated for reading: letters by their base letter without regard to case or
     // accent (a, á, A, Á together; Ç with C), then byte by byte as a tie-break; other
     // characters by their Windows-1252 code. An unknown field or suffix throws MemTableError and
-    // changes nothing. The current record stays on the same row.
+    // changes nothing (a table without fields yet keeps the names, as for the filter). The
+    // current record stays on the same row.
     void setIndexFieldNames(std::string_view names);
     const std::string& indexFieldNames() const { return indexText_; }
 
