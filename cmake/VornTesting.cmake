@@ -11,8 +11,10 @@ function(vorn_add_test)
     endif()
     target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} vorn_test_support GTest::gtest)
     set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    # Where the built programs are, for tests that run them.
+    target_compile_definitions(${T_NAME} PRIVATE VORN_TEST_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
     gtest_discover_tests(${T_NAME}
         DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VORN_TEST_BIN=${CMAKE_BINARY_DIR}/bin"
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
         TIMEOUT 300)
 endfunction()

@@ -19,12 +19,7 @@ using namespace vorn::test;
 
 namespace {
 
-std::string binDir() {
-    const char* dir = std::getenv("VORN_TEST_BIN");
-    if (dir == nullptr)
-        throw std::runtime_error("VORN_TEST_BIN is not set: run the tests through ctest");
-    return dir;
-}
+std::string binDir() { return VORN_TEST_BIN_DIR; }
 
 // A program folder with the server, its library and its settings.
 class Installation {
