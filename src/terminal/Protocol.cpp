@@ -330,12 +330,12 @@ FrameReader::Status FrameReader::next(std::string& frame) {
         const auto lf = buffer_.find('\n', start_ + scanned_);
         if (lf == std::string::npos) {
             scanned_ = buffer_.size() - start_;
-            if (scanned_ >= kMaxFrame)
+            if (scanned_ >= maxFrame_)
                 break;
             return Status::NeedMore;
         }
         std::size_t length = lf - start_;
-        if (length + 1 > kMaxFrame)
+        if (length + 1 > maxFrame_)
             break;
         if (length > 0 && buffer_[lf - 1] == '\r')
             --length;
