@@ -8,6 +8,9 @@
 #include "platform/QuitSignals.h"
 #include "platform/RemoteSession.h"
 #include "platform/SingleInstanceGuard.h"
+#include "ui/DataModP.h"
+#include "ui/Msg.h"
+#include "ui/Progressos.h"
 
 #include <QApplication>
 #include <cstdlib>
@@ -50,6 +53,15 @@ int executa(int argc, char** argv) {
     } catch (const vorn::app::ProgramaEncerrado&) {
         return 0;
     }
+    // The other long-lived windows, in their order: the progress window, the data module and
+    // the message dialog, which the server window uses from here on.
+    vorn::ui::TFProgressos progressos;
+    vorn::ui::TDMP dmp;
+    vorn::ui::TFMsg msg;
+    msg.DefineJanelaProgresso(&progressos);
+    msg.DefinePastaPrograma(principal->dirApp());
+    principal->DefineMsg(&msg);
+
     vorn::platform::QuitSignals sinais([] { QApplication::quit(); });
     principal->show();
     app.exec();

@@ -14,7 +14,9 @@
 #include "platform/DeveloperMarker.h"
 #include "platform/MessageBox.h"
 #include "platform/ProgramFolder.h"
+#include "ui/AparenciaCampos.h"
 #include "ui/MemTableModel.h"
+#include "ui/Msg.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -40,7 +42,6 @@ namespace {
 
 const QString kTituloJanela = QStringLiteral("Rarud Erevur VORN - Servidor - 2.0");
 const QString kArquivoConfig = QStringLiteral("ZedorErurav.ini");
-
 
 QLineEdit* campo(QWidget* parent, const char* nome, int x, int y, int w) {
     auto* edit = new QLineEdit(parent);
@@ -305,7 +306,7 @@ void TFPrincipal::FormCreate() {
     PageControl1->setCurrentWidget(TabTerminaisConectados);
     for (QLineEdit* edit :
          {EditFilial, EditTabPrecos, EditPorta, EditHost, EditTipoConexao, EditFiltraProd})
-        edit->setReadOnly(true);
+        ui::BloqueiaCampo(edit);
 
     // 9.
     PreparaTabelasMemoria();
@@ -524,13 +525,28 @@ void TFPrincipal::JvXPButton1Click() {
         FDMemTerminaisConectados.emptyTable();
         FDMemLogs.emptyTable();
         atualizaGrades();
-        if (!VTemErroTabelas)
-            IniciaServicoTerminais();
+        // The restart really restarts the terminal service: the library drops its terminals and
+        // listens anew, so a branch fixed with "Alterar" is answered without a program restart.
+        if (VTemErroTabelas) {
+            if (FMsg)
+                FMsg->Erro(LabelTemErro->text(), QString());
+            return;
+        }
+        IniciaServicoTerminais();
+        if (!FMsg)
+            return;
+        if (TimerEnvia.isActive())
+            FMsg->Sucesso(QStringLiteral("Servidor reiniciado com sucesso."), 4);
+        else
+            FMsg->Erro(QStringLiteral("Falha na ativação do servidor"), QString());
     });
 }
 
 void TFPrincipal::BotLimpaLogsClick() {
     protegido([this] {
+        if (FMsg && !FMsg->ConfirmacaoSimples(QStringLiteral("Confirma?"), QStringLiteral("Sim"),
+                                              QStringLiteral("Não")))
+            return;
         FDMemLogs.emptyTable();
         DSLogs->refresh();
     });
@@ -582,22 +598,36 @@ void TFPrincipal::ResaturarAplicao1Click() {
 }
 
 void TFPrincipal::MenuSairClick() {
-    protegido([this] {
-        fechando_ = true;
-        close();
-    });
+    protegido([this] { close(); });
+}
+
+bool TFPrincipal::FormCloseQuery() {
+    const bool mostrada = isVisible() && !isMinimized();
+    if (mostrada) {
+        if (FMsg)
+            FMsg->AvisoOutros(QStringLiteral(
+                "O Rarud Erevur VORN será apenas minimizado. Se você quer encerrá-lo, deve clicar "
+                "com o botão direito do mouse no trayIcon e selecionar a opção para encerrar."));
+        OcultaNaBandeja();
+        return false;
+    }
+    return FMsg == nullptr ||
+           FMsg->ConfirmacaoSimples(
+               QStringLiteral("A interrupção do Rarud Erevur VORN impedirá que terminais "
+                              "consultem preços.\r\nGostaria de interromper a execução?"),
+               QStringLiteral("Sim"), QStringLiteral("Não"));
 }
 
 void TFPrincipal::closeEvent(QCloseEvent* event) {
-    if (fechando_ || !isVisible() || isMinimized()) {
-        // Closing the main window ends the message loop, and with it the program.
-        event->accept();
-        QCoreApplication::quit();
+    bool fechar = false;
+    protegido([&] { fechar = FormCloseQuery(); });
+    if (!fechar) {
+        event->ignore();
         return;
     }
-    // A close request on the shown window only hides it: the server keeps answering.
-    event->ignore();
-    protegido([this] { OcultaNaBandeja(); });
+    // Closing the main window ends the message loop, and with it the program.
+    event->accept();
+    QCoreApplication::quit();
 }
 
 } // namespace vorn::app

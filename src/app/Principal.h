@@ -30,7 +30,8 @@ class QTableView;
 
 namespace vorn::ui {
 class MemTableModel;
-}
+class TFMsg;
+} // namespace vorn::ui
 
 namespace vorn::app {
 
@@ -73,6 +74,9 @@ public:
     QTimer& timerTerminaisConectados() { return TimerTerminaisConectados; }
     QTimer& timerAtualizaPrecos() { return TimerAtualizaPrecos; }
     QTimer& timerHideApp() { return TimerHideApp; }
+
+    // The message dialog, created after the window (it does not exist during the start-up).
+    void DefineMsg(ui::TFMsg* msg) { FMsg = msg; }
 
     // Timer and control handlers. Each catches at its boundary: an error is shown in the
     // standard error box and that event's work ends there.
@@ -139,6 +143,8 @@ private:
     void OcultaNaBandeja();
     void RestauraJanela();
     void AtualizaMenuBandeja();
+    // Decides a close request: true when the window may close (and the program end).
+    bool FormCloseQuery();
 
     void criaControles();
     void criaBandeja();
@@ -155,7 +161,7 @@ private:
     std::int32_t VCodFilial = 0;
     std::int32_t VCodTabelaPrecos = 0;
     bool VTemErroTabelas = true;
-    bool fechando_ = false;
+    ui::TFMsg* FMsg = nullptr;
 
     // Non-visual components.
     QTimer TimerEnvia;

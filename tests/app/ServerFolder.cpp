@@ -29,7 +29,9 @@ QString ServerFolder::programFile() const {
     return QString::fromStdString((dir_ / "bpvorn").string());
 }
 
-QString ServerFolder::programDir() const { return QString::fromStdString(dir_.dir()); }
+QString ServerFolder::programDir() const {
+    return QString::fromStdString(dir_.dir());
+}
 
 std::string ServerFolder::autostartEntry() const {
     return (dir_ / "config" / "autostart" / "VORN Rarud Erevur.desktop").string();
@@ -42,8 +44,7 @@ void ServerFolder::writeConexao(std::uint16_t firebirdPort) {
 }
 
 void ServerFolder::writeSettings(int filial, int tabela, bool incluiUnVenda) {
-    const QString sealed =
-        common::SelaRegistro(common::MontaRegistroFilialTabela(filial, tabela));
+    const QString sealed = common::SelaRegistro(common::MontaRegistroFilialTabela(filial, tabela));
     writeFile(dir_ / "ZedorErurav.ini", std::string("[Config]\r\nIncluiUnVenda=") +
                                             (incluiUnVenda ? "1" : "0") +
                                             "\r\nDados=" + sealed.toStdString() + "\r\n");

@@ -18,9 +18,7 @@ class TestTerminal {
 public:
     explicit TestTerminal(std::uint16_t port) : link_(connect(port)) {}
 
-    void scan(const std::string& barcode) {
-        link_.send(terminal::protocol::scan(barcode));
-    }
+    void scan(const std::string& barcode) { link_.send(terminal::protocol::scan(barcode)); }
 
     // The next answer to a scan (FOUND, NOTFOUND or BUSY), turning the event loop meanwhile.
     std::optional<terminal::protocol::Message> answer(int timeoutMs = 3000) {

@@ -28,7 +28,8 @@ TEST(PreencheBuffer, ZeroFilledWindows1252CutAtTheMaximum) {
     std::array<char, 101> buffer;
     buffer.fill('x');
     PreencheBuffer(QStringLiteral("AÇÚCAR"), buffer.data(), 100);
-    EXPECT_EQ(std::string(buffer.data()), "A\xC7\xDA" "CAR");
+    EXPECT_EQ(std::string(buffer.data()), "A\xC7\xDA"
+                                          "CAR");
     EXPECT_TRUE(std::all_of(buffer.begin() + 6, buffer.end(), [](char c) { return c == 0; }));
 
     // 99 letters and "É - UN": the unit is cut at byte 100 and the buffer stays terminated.

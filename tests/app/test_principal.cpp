@@ -10,15 +10,15 @@
 #include "platform/Codepage.h"
 #include "platform/MessageBox.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QCheckBox>
 #include <QTabWidget>
-#include <filesystem>
-#include <set>
 #include <arpa/inet.h>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <set>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -29,7 +29,9 @@ using terminal::protocol::Kind;
 
 namespace {
 
-std::string utf8(const std::string& ansi) { return platform::ansiToUtf8(ansi); }
+std::string utf8(const std::string& ansi) {
+    return platform::ansiToUtf8(ansi);
+}
 
 struct LogRow {
     std::string origem;
@@ -110,8 +112,10 @@ TEST_F(Principal, BranchOrTableErrorsKeepTheTerminalServiceStopped) {
         const char* name;
         std::string dados; // the [Config] Dados text
     } cases[] = {
-        {"unknown branch", common::SelaRegistro(common::MontaRegistroFilialTabela(9, 2)).toStdString()},
-        {"unknown table", common::SelaRegistro(common::MontaRegistroFilialTabela(1, 9)).toStdString()},
+        {"unknown branch",
+         common::SelaRegistro(common::MontaRegistroFilialTabela(9, 2)).toStdString()},
+        {"unknown table",
+         common::SelaRegistro(common::MontaRegistroFilialTabela(1, 9)).toStdString()},
         {"record that does not unseal", "00112233445566778899AABBCCDDEEFF"},
     };
     for (const Case& c : cases) {
@@ -202,7 +206,7 @@ TEST_F(Principal, ScannedBarcodesAreAnsweredFromTheCacheAndLogged) {
          "R$ 100.000.000.000.000,00", nullptr},
         {"7891000100127", Kind::Found, "CHOCOLATE 70% CACAU 100G - UN", "R$ 0,00", nullptr},
         {"07891000100011", Kind::NotFound, nullptr, nullptr, "07891000100011"},
-        {"7891000100073", Kind::NotFound, nullptr, nullptr, "7891000100073"},   // inactive
+        {"7891000100073", Kind::NotFound, nullptr, nullptr, "7891000100073"}, // inactive
         {" \t\r\n ", Kind::NotFound, nullptr, nullptr, ""},
     };
     size_t expectedRows = 1; // the start-up row
@@ -218,8 +222,8 @@ TEST_F(Principal, ScannedBarcodesAreAnsweredFromTheCacheAndLogged) {
         if (c.kind == Kind::Found) {
             EXPECT_EQ(utf8(answer->description), c.description);
             EXPECT_EQ(utf8(answer->price), c.price);
-            EXPECT_TRUE(rows.back().conteudo.starts_with(
-                "Dados enviados com sucesso ao terminal. ID: "));
+            EXPECT_TRUE(
+                rows.back().conteudo.starts_with("Dados enviados com sucesso ao terminal. ID: "));
         } else {
             EXPECT_TRUE(rows.back().conteudo.starts_with(std::string("Código de barras (") +
                                                          c.logged +

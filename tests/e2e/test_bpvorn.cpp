@@ -19,7 +19,9 @@ using namespace vorn::test;
 
 namespace {
 
-std::string binDir() { return VORN_TEST_BIN_DIR; }
+std::string binDir() {
+    return VORN_TEST_BIN_DIR;
+}
 
 // A program folder with the server, its library and its settings.
 class Installation {
@@ -31,8 +33,8 @@ public:
         fs::create_directories(dir_ / "runtime");
         for (const char* file : {"bpvorn", "libsc501ger.so"})
             fs::copy_file(fs::path(binDir()) / file, dir_ / file);
-        writeFile(dir_ / "sc501ger.ini", "[Servidor]\r\nPorta=" + std::to_string(port_) +
-                                             "\r\nEndereco=127.0.0.1\r\n");
+        writeFile(dir_ / "sc501ger.ini",
+                  "[Servidor]\r\nPorta=" + std::to_string(port_) + "\r\nEndereco=127.0.0.1\r\n");
         if (conexao) {
             createTestDatabase((dir_ / "Dados" / "KALUNDRA.FDB").string());
             writeFile(dir_ / "Conexao.ini",
@@ -47,8 +49,8 @@ public:
         const QString sealed =
             vorn::common::SelaRegistro(vorn::common::MontaRegistroFilialTabela(filial, tabela));
         writeFile(dir_ / "ZedorErurav.ini", std::string("[Config]\r\nIncluiUnVenda=") +
-                                                (unidade ? "1" : "0") + "\r\nDados=" +
-                                                sealed.toStdString() + "\r\n");
+                                                (unidade ? "1" : "0") +
+                                                "\r\nDados=" + sealed.toStdString() + "\r\n");
     }
 
     QProcessEnvironment environment(const QString& lang = "pt_BR.UTF-8") const {
@@ -105,10 +107,10 @@ public:
     };
     Scan scan(const QStringList& barcodes, double timeout = 2) const {
         QProcess terminal;
-        terminal.start(QString::fromStdString(binDir() + "/vorn-terminal"),
-                       QStringList{"--port", QString::number(port_), "--timeout",
-                                   QString::number(timeout)} +
-                           barcodes);
+        terminal.start(
+            QString::fromStdString(binDir() + "/vorn-terminal"),
+            QStringList{"--port", QString::number(port_), "--timeout", QString::number(timeout)} +
+                barcodes);
         terminal.closeWriteChannel();
         terminal.waitForFinished(30000);
         const QString out = QString::fromUtf8(terminal.readAllStandardOutput());

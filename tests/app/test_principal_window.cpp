@@ -1,0 +1,134 @@
+// The server window's closing, tray hiding and buttons, with the message dialog answered
+// through its test seam.
+
+#include "ServerFolder.h"
+#include "TestTerminal.h"
+
+#include "app/Principal.h"
+#include "ui/Msg.h"
+
+#include <QCheckBox>
+#include <gtest/gtest.h>
+
+using namespace vorn;
+using namespace vorn::test;
+using app::TFPrincipal;
+
+namespace {
+
+struct Window {
+    ServerFolder folder;
+    ui::TFMsg msg;
+    std::unique_ptr<TFPrincipal> w;
+    Window() {
+        w = std::make_unique<TFPrincipal>(app::AmbientePrincipal{folder.programFile()});
+        w->DefineMsg(&msg);
+        msg.DefinePastaPrograma(w->dirApp());
+    }
+};
+
+int logCount(TFPrincipal& w) {
+    return w.memLogs().recordCount();
+}
+
+} // namespace
+
+TEST(PrincipalWindow, ClosingTheShownWindowHidesItAndTerminalsAreStillAnswered) {
+    Window win;
+    win.w->show();
+    ui::ScopedMsgAnswers answers;
+    EXPECT_FALSE(win.w->close());
+    EXPECT_FALSE(win.w->isVisible());
+    ASSERT_EQ(answers.shown().size(), 1u);
+    EXPECT_TRUE(answers.shown()[0].mensagem.contains("será apenas minimizado"));
+    EXPECT_EQ(win.w->MenuSair->text(), "Encerrar Servidor Rarud Erevur");
+
+    TestTerminal terminal(win.folder.terminalPort());
+    terminal.scan("7891000100011");
+    const auto answer = terminal.answer();
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(answer->kind, terminal::protocol::Kind::Found);
+}
+
+TEST(PrincipalWindow, TheHiddenWindowClosesOnlyAfterYes) {
+    Window win;
+    win.w->show();
+    {
+        ui::ScopedMsgAnswers quiet;
+        win.w->close(); // hides it
+    }
+    ui::ScopedMsgAnswers answers{ui::MsgAnswer::nao(), ui::MsgAnswer::sim()};
+    win.w->MenuSairClick();
+    ASSERT_EQ(answers.shown().size(), 1u);
+    EXPECT_TRUE(answers.shown()[0].mensagem.contains("Gostaria de interromper a execução?"));
+    EXPECT_TRUE(answers.shown()[0].mensagem.contains("impedirá que terminais consultem preços."));
+    EXPECT_TRUE(win.w->timerTerminaisConectados().isActive()); // still serving
+    EXPECT_TRUE(win.w->close());                               // "Sim"
+}
+
+TEST(PrincipalWindow, RestoringReloadsTheCacheAndStartsTheHidingAgain) {
+    Window win;
+    win.w->show();
+    {
+        ui::ScopedMsgAnswers quiet;
+        win.w->close();
+    }
+    win.w->timerHideApp().stop();
+    win.w->memPrecos().emptyTable();
+    win.w->TrayPrincClick();
+    EXPECT_TRUE(win.w->isVisible());
+    EXPECT_EQ(win.w->memPrecos().recordCount(), 12);
+    EXPECT_TRUE(win.w->timerHideApp().isActive());
+    EXPECT_EQ(win.w->MenuSair->text(), "Minimizar");
+
+    // "Não Minimizar" keeps the window shown at the next tick; unticked, the tick hides it.
+    win.w->BoxNaoMinimizar->setChecked(true);
+    win.w->TimerHideAppTimer();
+    EXPECT_TRUE(win.w->isVisible());
+    win.w->BoxNaoMinimizar->setChecked(false);
+    win.w->TimerHideAppTimer();
+    EXPECT_FALSE(win.w->isVisible());
+    EXPECT_FALSE(win.w->timerHideApp().isActive());
+}
+
+TEST(PrincipalWindow, ClearingTheLogAsksFirst) {
+    Window win;
+    ASSERT_EQ(logCount(*win.w), 1);
+    {
+        ui::ScopedMsgAnswers answers{ui::MsgAnswer::nao()};
+        win.w->BotLimpaLogsClick();
+        ASSERT_EQ(answers.shown().size(), 1u);
+        EXPECT_EQ(answers.shown()[0].mensagem.trimmed(), "Confirma?");
+    }
+    EXPECT_EQ(logCount(*win.w), 1);
+    ui::ScopedMsgAnswers answers{ui::MsgAnswer::sim()};
+    win.w->BotLimpaLogsClick();
+    EXPECT_EQ(logCount(*win.w), 0);
+}
+
+TEST(PrincipalWindow, RestartingTheServerListensAnewOrSaysItFailed) {
+    Window win;
+    TestTerminal before(win.folder.terminalPort());
+    {
+        ui::ScopedMsgAnswers answers;
+        win.w->JvXPButton1Click();
+        ASSERT_EQ(answers.shown().size(), 1u);
+        EXPECT_EQ(answers.shown()[0].mensagem.trimmed(), "Servidor reiniciado com sucesso.");
+    }
+    ASSERT_EQ(logCount(*win.w), 1); // the list was emptied, then the start row written
+    EXPECT_TRUE(win.w->timerEnvia().isActive());
+    TestTerminal after(win.folder.terminalPort());
+    after.scan("7891000100011");
+    ASSERT_TRUE(after.answer().has_value());
+
+    // A port that cannot be used: the start fails and says so.
+    win.folder.writeTerminalSettings("");
+    writeFile(win.folder.dir() / "sc501ger.ini", "[Servidor]\r\nPorta=0\r\n");
+    ui::ScopedMsgAnswers answers;
+    win.w->JvXPButton1Click();
+    ASSERT_EQ(answers.shown().size(), 1u);
+    EXPECT_EQ(answers.shown()[0].mensagem.trimmed(), "Falha na ativação do servidor");
+    EXPECT_FALSE(win.w->timerEnvia().isActive());
+    win.w->memLogs().last();
+    EXPECT_EQ(win.w->memLogs().asQString("CONTEUDO"), "Falha na ativação do servidor");
+}
