@@ -56,6 +56,11 @@ TFPrincipal::TFPrincipal(AmbientePrincipal ambiente, QWidget* parent)
     setWindowTitle(QStringLiteral("Servidor Rarud Erevur"));
     criaControles();
     criaBandeja();
+    connect(BotAlterarConfig, &QPushButton::clicked, this, &TFPrincipal::BotAlterarConfigClick);
+    connect(BitBtn2, &QPushButton::clicked, this, &TFPrincipal::BitBtn2Click);
+    connect(EditFiltraProd, &QLineEdit::textChanged, this, &TFPrincipal::EditFiltraProdChange);
+    connect(DBGrid4->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &TFPrincipal::DBGrid4TitleClick);
 
     // Timers as designed; the start-up sequence sets them for the run.
     TimerEnvia.setInterval(1000);

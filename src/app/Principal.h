@@ -91,6 +91,13 @@ public:
     void ResaturarAplicao1Click();
     void MenuSairClick();
 
+    // Administrator flows: branch and price-table change, product listing.
+    void BotAlterarConfigClick();
+    void BitBtn2Click();
+    void EditFiltraProdChange();
+    void DBGrid4TitleClick(int coluna);
+    data::MemTable& memProdutosListagem() { return FDMemProdutosListagem; }
+
     // Answers one cleaned barcode (Windows-1252) to terminal `id` and logs the outcome.
     void RespondeConsulta(std::int32_t id, const std::string& codigo);
 
@@ -136,6 +143,9 @@ private:
     void PreparaTabelasMemoria();
     void CarregaPrecos();
     void IniciaServicoTerminais();
+    bool ValidaAdministrador(std::int32_t filial);
+    void alterarConfig();
+    void listarProdutos();
 
     void GravaLog(const QString& origem, const QString& conteudo);
 
@@ -162,6 +172,7 @@ private:
     std::int32_t VCodTabelaPrecos = 0;
     bool VTemErroTabelas = true;
     ui::TFMsg* FMsg = nullptr;
+    int VTagDBGrid4 = 0; // the title-click sort toggle of the product grid
 
     // Non-visual components.
     QTimer TimerEnvia;

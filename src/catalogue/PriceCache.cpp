@@ -18,6 +18,9 @@ void CarregaPrecos(data::Connection& connection, data::Query& query, data::MemTa
     data::AbreConsulta(query, SqlCarregaPrecos(codFilial, codTabelaPrecos));
     cache.copyFrom(query);
     connection.close();
+    // The first search of a field builds its index: do it now, while the load holds the
+    // answering back anyway, rather than in the first scan after the load.
+    (void)cache.find(cache.indexOf("CODIGOBARRAS"), data::Value(std::string()));
 }
 
 } // namespace vorn::catalogue

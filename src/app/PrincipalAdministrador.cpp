@@ -1,0 +1,193 @@
+// The administrator's flows of the server window: moving the server to another branch and price
+// table, and listing the products of the current table with a filter and a sort.
+
+#include "app/Principal.h"
+
+#include "common/SealedRecord.h"
+#include "common/uFuncPubl.h"
+#include "data/AbreConsulta.h"
+#include "ui/AparenciaCampos.h"
+#include "ui/MemTableModel.h"
+#include "ui/Msg.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <stdexcept>
+
+namespace vorn::app {
+
+namespace {
+
+const QString kFormatoNumerico = QStringLiteral("#,##0.00");
+// Codes of more digits do not fit the sealed record: they would shift the fields after them.
+constexpr std::int32_t kCodigoMaximo = 999;
+const QString kCodigoGrande =
+    QStringLiteral("Os códigos de filial e de tabela de preços vão até 999. Nada foi alterado.");
+
+// An answer the dialog confirmed as an integer (it may carry the locale's group separators).
+std::int32_t inteiroConfirmado(const QString& texto) {
+    bool ok = false;
+    std::int32_t valor = QLocale().toInt(texto.trimmed(), &ok);
+    if (!ok)
+        valor = texto.trimmed().toInt(&ok);
+    if (!ok)
+        throw std::runtime_error("'" + texto.toStdString() + "' não é um número inteiro válido");
+    return valor;
+}
+
+} // namespace
+
+void TFPrincipal::BotAlterarConfigClick() {
+    protegido([this] { alterarConfig(); });
+}
+
+void TFPrincipal::alterarConfig() {
+    if (FMsg == nullptr)
+        return;
+    QString resposta;
+    if (!FMsg->PedidoInformacao(resposta, QStringLiteral("Indique a nova filial"),
+                                ui::TFormatoPedidoInformacao::tfInteiro,
+                                QString::number(VCodFilial), kFormatoNumerico))
+        return;
+    // The branch goes into the SQL as the number the dialog confirmed, never as typed.
+    const std::int32_t filial = inteiroConfirmado(resposta);
+    if (filial > kCodigoMaximo) {
+        FMsg->Erro(kCodigoGrande, QString());
+        return;
+    }
+
+    data::AbreConsulta(
+        FDQCurin, "SELECT CODIGO, DESCRICAO FROM TABS_PRECOS_PROD_SERV WHERE FILIAL=" +
+                      std::to_string(filial) + " AND ATIVO='S' AND CODIGO <> 1 ORDER BY CODIGO");
+    if (FDQCurin.eof()) {
+        FMsg->Erro(QStringLiteral("Nenhuma tabela de preços de venda foi localizada na filial "
+                                  "informada, ou então a própria filial não existe na base de "
+                                  "dados."),
+                   QString());
+        return;
+    }
+    FMsg->ComboBoxToRetorno->clear();
+    for (; !FDQCurin.eof(); FDQCurin.next())
+        FMsg->ComboBoxToRetorno->addItem(FDQCurin.asQString("CODIGO") + u'-' +
+                                         FDQCurin.asQString("DESCRICAO"));
+
+    if (!FMsg->PedidoInformacao(resposta, QStringLiteral("Indique a nova tabela de preços"),
+                                ui::TFormatoPedidoInformacao::tfTextoLista,
+                                QString::number(VCodTabelaPrecos), kFormatoNumerico))
+        return;
+    const std::int32_t tabela = inteiroConfirmado(resposta.section(u'-', 0, 0));
+    if (tabela > kCodigoMaximo) {
+        FMsg->Erro(kCodigoGrande, QString());
+        return;
+    }
+
+    if (!ValidaAdministrador(filial))
+        return;
+
+    const QString selado = common::SelaRegistro(common::MontaRegistroFilialTabela(filial, tabela));
+    if (selado.isEmpty())
+        throw std::runtime_error("O registro de filial e tabela não pôde ser selado. Nada foi "
+                                 "alterado.");
+    common::GravaIniString(VDirApp + QStringLiteral("ZedorErurav.ini"), QStringLiteral("Config"),
+                           QStringLiteral("Dados"), selado);
+    LeConfiguracoes();
+}
+
+bool TFPrincipal::ValidaAdministrador(std::int32_t filial) {
+    if (FMsg == nullptr)
+        return false;
+    QString senha;
+    if (!FMsg->PedidoInformacao(senha,
+                                QStringLiteral("Informe a senha de um operador administrador"),
+                                ui::TFormatoPedidoInformacao::tfPass, QString(), kFormatoNumerico))
+        return false;
+    data::AbreConsulta(FDQCurin, "SELECT ADMINISTRADOR, PASS FROM USUARIOS WHERE FILIAL=" +
+                                     std::to_string(filial) + " AND ATIVO='S'");
+    for (; !FDQCurin.eof(); FDQCurin.next()) {
+        if (FDQCurin.asString("ADMINISTRADOR") != "S")
+            continue;
+        QString guardada;
+        try {
+            guardada = common::DecodificaBase64(FDQCurin.asQString("PASS"));
+        } catch (const std::exception&) {
+            continue; // a stored password that is not Base64 matches nothing
+        }
+        if (guardada == senha)
+            return true;
+    }
+    FMsg->Erro(QStringLiteral("Senha inválida para uma operador com status administrador e ativo "
+                              "na base de dados."),
+               QString());
+    return false;
+}
+
+void TFPrincipal::BitBtn2Click() {
+    protegido([this] { listarProdutos(); });
+}
+
+void TFPrincipal::listarProdutos() {
+    if (!ValidaAdministrador(VCodFilial))
+        return;
+    data::AbreConsulta(
+        FDQCurin,
+        "SELECT PR.PRECO, P.COD_ALFA, P.DESCRICAO, P.CODIGOBARRAS FROM PRECOS_PROD_SERV PR "
+        "JOIN PRODUTOS P ON P.CODIGO=PR.PRODUTO JOIN TABS_PRECOS_PROD_SERV T ON "
+        "(T.CODIGO=PR.TABELA AND T.FILIAL=PR.FILIAL) WHERE PR.TIPOPRODUTO='P' AND P.ATIVO='S' "
+        "AND T.ATIVO='S' AND T.CODIGO=" +
+            std::to_string(VCodTabelaPrecos) + " AND T.FILIAL=" + std::to_string(VCodFilial) +
+            " ORDER BY DESCRICAO");
+    FDMemProdutosListagem.copyFrom(FDQCurin);
+    FDMemProdutosListagem.last();
+    LabelQtdeProdutos->setText(QString::number(FDMemProdutosListagem.recordCount()) +
+                               QStringLiteral(" produtos ativos"));
+    LabelQtdeProdutos->setVisible(true);
+    FDMemProdutosListagem.first();
+    DSProdutosListagem->refresh();
+    ui::LiberaCampo(EditFiltraProd);
+    EditFiltraProd->setFocus();
+}
+
+void TFPrincipal::EditFiltraProdChange() {
+    protegido([this] {
+        // The field takes capitals only.
+        const QString texto = EditFiltraProd->text();
+        const QString maiusculas = texto.toUpper();
+        if (maiusculas != texto) {
+            const int cursor = EditFiltraProd->cursorPosition();
+            EditFiltraProd->setText(maiusculas); // runs this handler again
+            EditFiltraProd->setCursorPosition(cursor);
+            return;
+        }
+        if (!FDMemProdutosListagem.active())
+            return;
+        if (texto.isEmpty()) {
+            FDMemProdutosListagem.setFiltered(false);
+            FDMemProdutosListagem.setFilter(QString());
+        } else {
+            // A quote typed by the operator is a quote to look for, not the end of the literal;
+            // % and _ stay the wildcards of LIKE.
+            QString t = texto;
+            t.replace(u'\'', QStringLiteral("''"));
+            FDMemProdutosListagem.setFilter(QStringLiteral("(UPPER(COD_ALFA) LIKE '%") + t +
+                                            QStringLiteral("%') OR (UPPER(DESCRICAO) LIKE '%") + t +
+                                            QStringLiteral("%') OR (CODIGOBARRAS LIKE '%") + t +
+                                            QStringLiteral("%')"));
+            FDMemProdutosListagem.setFiltered(true);
+        }
+        DSProdutosListagem->refresh();
+    });
+}
+
+void TFPrincipal::DBGrid4TitleClick(int coluna) {
+    protegido([this, coluna] {
+        const auto& colunas = DSProdutosListagem->columns();
+        if (coluna < 0 || coluna >= static_cast<int>(colunas.size()))
+            return;
+        data::OrdenaPorTitulo(VTagDBGrid4, FDMemProdutosListagem,
+                              colunas[static_cast<size_t>(coluna)].field);
+        DSProdutosListagem->refresh();
+    });
+}
+
+} // namespace vorn::app
