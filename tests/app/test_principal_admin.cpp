@@ -1,7 +1,7 @@
 // The administrator's flows of the server window against the fixture database, with the
 // dialogs answered through the message dialog's test seam.
 
-#include "ServerFolder.h"
+#include "TestWindow.h"
 
 #include "app/Principal.h"
 #include "common/SealedRecord.h"
@@ -20,15 +20,7 @@ using ui::MsgAnswer;
 
 namespace {
 
-struct Window {
-    ServerFolder folder;
-    ui::TFMsg msg;
-    std::unique_ptr<TFPrincipal> w;
-    Window() {
-        folder.writeSettings(1, 2);
-        w = std::make_unique<TFPrincipal>(app::AmbientePrincipal{folder.programFile()});
-        w->DefineMsg(&msg);
-    }
+struct Window : TestWindow {
     std::string dados() const {
         const std::string ini = readFile(folder.dir() / "ZedorErurav.ini");
         const auto at = ini.find("Dados=");

@@ -1,8 +1,8 @@
 // The server window's closing, tray hiding and buttons, with the message dialog answered
 // through its test seam.
 
-#include "ServerFolder.h"
 #include "TestTerminal.h"
+#include "TestWindow.h"
 
 #include "app/Principal.h"
 #include "ui/Msg.h"
@@ -16,16 +16,7 @@ using app::TFPrincipal;
 
 namespace {
 
-struct Window {
-    ServerFolder folder;
-    ui::TFMsg msg;
-    std::unique_ptr<TFPrincipal> w;
-    Window() {
-        w = std::make_unique<TFPrincipal>(app::AmbientePrincipal{folder.programFile()});
-        w->DefineMsg(&msg);
-        msg.DefinePastaPrograma(w->dirApp());
-    }
-};
+using Window = TestWindow;
 
 int logCount(TFPrincipal& w) {
     return w.memLogs().recordCount();
