@@ -44,6 +44,13 @@ QVariant MemTableModel::headerData(int section, Qt::Orientation orientation, int
     return columns_[static_cast<size_t>(section)].title;
 }
 
+std::optional<data::Value> MemTableModel::valorCampo(int row, const std::string& field) const {
+    const int index = table_.fieldIndex(field);
+    if (index < 0)
+        return std::nullopt;
+    return table_.valueAt(numeroRegistro(row), index);
+}
+
 void MemTableModel::refresh() {
     beginResetModel();
     rows_ = table_.active() ? table_.recordCount() : 0;
@@ -68,12 +75,32 @@ QString MemTableModel::displayText(const data::Value& value, const QLocale& loca
             else if constexpr (std::is_same_v<T, QDate>)
                 return locale.toString(v, QLocale::ShortFormat);
             else if constexpr (std::is_same_v<T, QTime>)
-                return locale.toString(v, QLocale::LongFormat);
+                return locale.toString(v, longTimeFormat(locale));
+            else if (v.time() == QTime(0, 0))
+                return locale.toString(v.date(), QLocale::ShortFormat);
             else
                 return locale.toString(v.date(), QLocale::ShortFormat) + u' ' +
-                       locale.toString(v.time(), QLocale::LongFormat);
+                       locale.toString(v.time(), longTimeFormat(locale));
         },
         value);
+}
+
+QString MemTableModel::longTimeFormat(const QLocale& locale) {
+    // Drops every time-zone letter outside quotes with the blanks before it.
+    const QString format = locale.timeFormat(QLocale::LongFormat);
+    QString result;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == u'\'')
+            quoted = !quoted;
+        if (!quoted && c == u't') {
+            while (result.endsWith(u' '))
+                result.chop(1);
+            continue;
+        }
+        result += c;
+    }
+    return result.trimmed();
 }
 
 } // namespace vorn::ui

@@ -8,6 +8,7 @@
 
 #include <QAbstractTableModel>
 #include <QLocale>
+#include <optional>
 #include <vector>
 
 namespace vorn::ui {
@@ -15,8 +16,13 @@ namespace vorn::ui {
 struct GridColumn {
     std::string field;
     QString title;
-    int width = 0; // 0: the grid's default
+    int width = 0; // 0: the grid's default (from `characters`)
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    // The field's display width in characters, for the default width.
+    int characters = 0;
+    // A value the column must show whole (its widest): the column is widened to it when the
+    // font in use needs more than `width`.
+    std::optional<data::Value> widest;
 };
 
 class MemTableModel : public QAbstractTableModel {
@@ -36,9 +42,21 @@ public:
     void refresh();
     // The locale for dates, times and numbers (the system's unless set).
     void setLocale(const QLocale& locale) { locale_ = locale; }
+    const QLocale& locale() const { return locale_; }
 
-    // How a value is shown: dates in the short date format, times in the long time format.
+    // What the grid's painting needs: whether the table is open, the record number of a row
+    // (from 1, in the table's order among the rows shown) and a field of a row by name
+    // (std::nullopt for a name the table does not have).
+    bool tabelaAberta() const { return table_.active(); }
+    int numeroRegistro(int row) const { return row + 1; }
+    std::optional<data::Value> valorCampo(int row, const std::string& field) const;
+
+    // How a value is shown: dates in the short date format, times in the long time format, a date
+    // and time as both (the date alone at midnight).
     static QString displayText(const data::Value& value, const QLocale& locale);
+    // The locale's long time format without the time zone (hours, minutes, seconds and the
+    // day-period marker where the locale has one).
+    static QString longTimeFormat(const QLocale& locale);
 
 private:
     data::MemTable& table_;

@@ -1,0 +1,7 @@
+# The server window's look: grid painting, titles, widths and tabs on real widgets offscreen.
+vorn_add_test(NAME test_PintaCelulaGrid
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_PintaCelulaGrid.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/DialogTestSupport.h
+    LIBS vorn_ui Qt6::Test
+    QT)
+target_include_directories(test_PintaCelulaGrid PRIVATE ${PROJECT_SOURCE_DIR}/tests)
