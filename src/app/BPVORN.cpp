@@ -62,7 +62,9 @@ int executa(int argc, char** argv) {
     msg.DefinePastaPrograma(principal->dirApp());
     principal->DefineMsg(&msg);
 
-    vorn::platform::QuitSignals sinais([] { QApplication::quit(); });
+    // exit(), not quit(): quit() would first ask the window to close, and a close request only
+    // hides it. A signal ends the program without asking.
+    vorn::platform::QuitSignals sinais([] { QCoreApplication::exit(0); });
     principal->show();
     app.exec();
     return 0;

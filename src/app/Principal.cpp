@@ -448,7 +448,7 @@ void TFPrincipal::closeEvent(QCloseEvent* event) {
     }
     // Closing the main window ends the message loop, and with it the program.
     event->accept();
-    QCoreApplication::quit();
+    QCoreApplication::exit(0);
 }
 
 } // namespace vorn::app
