@@ -3,6 +3,7 @@
 
 #include "app/Principal.h"
 
+#include "catalogue/ProductListing.h"
 #include "common/SealedRecord.h"
 #include "common/uFuncPubl.h"
 #include "data/AbreConsulta.h"
@@ -129,14 +130,7 @@ void TFPrincipal::BitBtn2Click() {
 void TFPrincipal::listarProdutos() {
     if (!ValidaAdministrador(VCodFilial))
         return;
-    data::AbreConsulta(
-        FDQCurin,
-        "SELECT PR.PRECO, P.COD_ALFA, P.DESCRICAO, P.CODIGOBARRAS FROM PRECOS_PROD_SERV PR "
-        "JOIN PRODUTOS P ON P.CODIGO=PR.PRODUTO JOIN TABS_PRECOS_PROD_SERV T ON "
-        "(T.CODIGO=PR.TABELA AND T.FILIAL=PR.FILIAL) WHERE PR.TIPOPRODUTO='P' AND P.ATIVO='S' "
-        "AND T.ATIVO='S' AND T.CODIGO=" +
-            std::to_string(VCodTabelaPrecos) + " AND T.FILIAL=" + std::to_string(VCodFilial) +
-            " ORDER BY DESCRICAO");
+    data::AbreConsulta(FDQCurin, catalogue::SqlListagemProdutos(VCodFilial, VCodTabelaPrecos));
     FDMemProdutosListagem.copyFrom(FDQCurin);
     FDMemProdutosListagem.last();
     LabelQtdeProdutos->setText(QString::number(FDMemProdutosListagem.recordCount()) +
@@ -165,14 +159,7 @@ void TFPrincipal::EditFiltraProdChange() {
             FDMemProdutosListagem.setFiltered(false);
             FDMemProdutosListagem.setFilter(QString());
         } else {
-            // A quote typed by the operator is a quote to look for, not the end of the literal;
-            // % and _ stay the wildcards of LIKE.
-            QString t = texto;
-            t.replace(u'\'', QStringLiteral("''"));
-            FDMemProdutosListagem.setFilter(QStringLiteral("(UPPER(COD_ALFA) LIKE '%") + t +
-                                            QStringLiteral("%') OR (UPPER(DESCRICAO) LIKE '%") + t +
-                                            QStringLiteral("%') OR (CODIGOBARRAS LIKE '%") + t +
-                                            QStringLiteral("%')"));
+            FDMemProdutosListagem.setFilter(catalogue::FiltroListagemProdutos(texto));
             FDMemProdutosListagem.setFiltered(true);
         }
         DSProdutosListagem->refresh();
