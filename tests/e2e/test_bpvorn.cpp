@@ -172,6 +172,23 @@ TEST(Bpvorn, PricesFollowUnitedStatesSettingsAndTheUnitOption) {
               "7891000100134\tFOUND\tÁGUA MINERAL Nº 1 SEM GÁS 500ML\tR$ 100,000,000,000,000.00");
 }
 
+TEST(Bpvorn, LetterCaseCountsAndLongDescriptionsAreCutAt100Bytes) {
+    Installation inst;
+    inst.settings(1, 3, true);
+    inst.start("pt_BR.UTF-8");
+    ASSERT_TRUE(inst.waitUntilListening()) << inst.server().readAllStandardError().toStdString();
+    const auto scan = inst.scan({"ABC123xyz", "abc123XYZ", "7891000100165"});
+    EXPECT_EQ(scan.exitCode, 0);
+    ASSERT_EQ(scan.lines.size(), 3);
+    EXPECT_EQ(scan.lines[0].toStdString(),
+              "ABC123xyz\tFOUND\tVINHO TINTO IMPORTADO 750ML - GF\tR$ 89,90");
+    EXPECT_EQ(scan.lines[1].toStdString(), "abc123XYZ\tNOTFOUND");
+    // A description of 100 bytes loses the unit: " - PCT" does not fit.
+    EXPECT_EQ(scan.lines[2].toStdString(),
+              "7891000100165\tFOUND\tBISCOITO RECHEADO SABOR CHOCOLATE COM AVELÃ EMBALAGEM FAMÍLIA "
+              "COM VINTE E QUATRO UNIDADES DE 30G XXX\tR$ 12,35");
+}
+
 TEST(Bpvorn, BranchOrTableErrorGivesNoAnswers) {
     Installation inst;
     inst.settings(9, 2, true);
