@@ -86,6 +86,27 @@ std::optional<QByteArray> readWholeFile(const QByteArray& path) {
     return data;
 }
 
+void writeAll(int fd, const QByteArray& bytes) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t put = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(errno);
+        }
+        done += put;
+    }
+}
+
+// Overwrites the file in place (it keeps its owner, permissions and links), then cuts it to size.
+// Used only where no file can be created beside it.
+void overwriteInPlace(int fd, const QByteArray& bytes) {
+    writeAll(fd, bytes);
+    if (::ftruncate(fd, bytes.size()) != 0)
+        fail(errno);
+}
+
 void writeWholeFile(const QByteArray& path, const QByteArray& bytes) {
     FileDescriptor fd(
         ::open(path.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666));
@@ -98,22 +119,35 @@ void writeWholeFile(const QByteArray& path, const QByteArray& bytes) {
     if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         throw ProfileError(QStringLiteral("O arquivo está marcado como somente leitura."));
 
-    // Overwrite in place (the file keeps its owner, permissions and links), then cut it to size.
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t put =
-            ::write(fd.get(), bytes.constData() + done, size_t(bytes.size() - done));
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
+    // The new text goes to a temporary file beside the old one, which it then replaces in one
+    // step: a full disk or a crash halfway leaves the former file whole (the sealed branch
+    // record lives in such a file). A linked file, or one in a folder where nothing can be
+    // created, is overwritten in place instead.
+    struct stat link {};
+    const bool symlink = ::lstat(path.constData(), &link) == 0 && S_ISLNK(link.st_mode);
+    QByteArray temporary = path + ".gravando-XXXXXX";
+    FileDescriptor tmp(symlink || info.st_nlink > 1 ? -1 : ::mkostemp(temporary.data(), O_CLOEXEC));
+    if (tmp.get() < 0) {
+        if (!symlink && info.st_nlink <= 1 && errno != EACCES && errno != EPERM && errno != EROFS)
             fail(errno);
-        }
-        done += put;
+        overwriteInPlace(fd.get(), bytes);
+        if (fd.close() != 0)
+            fail(errno);
+        return;
     }
-    if (::ftruncate(fd.get(), bytes.size()) != 0)
-        fail(errno);
-    if (fd.close() != 0)
-        fail(errno);
+    try {
+        if (::fchmod(tmp.get(), info.st_mode & 07777) != 0 ||
+            (::geteuid() == 0 && ::fchown(tmp.get(), info.st_uid, info.st_gid) != 0))
+            fail(errno);
+        writeAll(tmp.get(), bytes);
+        if (::fsync(tmp.get()) != 0 || tmp.close() != 0)
+            fail(errno);
+        if (::rename(temporary.constData(), path.constData()) != 0)
+            fail(errno);
+    } catch (...) {
+        ::unlink(temporary.constData());
+        throw;
+    }
 }
 
 } // namespace

@@ -3,8 +3,10 @@
 #include "support/TempDir.h"
 
 #include <QFile>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <random>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -278,6 +280,35 @@ TEST(ProfileWrite, EachWriteIsSeenByTheNextReadAndTheFileKeepsItsPermissions) {
     EXPECT_EQ(readFile(dir / "a.ini"), "[S]\r\nk=1\r\nj=2\r\n[T]\r\nk=3\r\n");
     EXPECT_EQ(std::filesystem::status(dir / "a.ini").permissions(),
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+TEST(ProfileWrite, AWriteThatFailsHalfwayLeavesTheFormerFileWhole) {
+    TempDir dir;
+    const std::string before = "[Config]\r\nDados=00112233445566778899AABBCCDDEEFF\r\n";
+    writeFile(dir / "ZedorErurav.ini", before);
+    // Files of this process may not grow past 64 bytes: the new text cannot be written whole,
+    // as on a full disk.
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool failed = false;
+    try {
+        writeProfileString(q(dir / "ZedorErurav.ini"), "Config", "IncluiUnVenda",
+                           QString(80, u'1'));
+    } catch (const ProfileError&) {
+        failed = true;
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldSignal);
+    EXPECT_TRUE(failed);
+    EXPECT_EQ(readFile(dir / "ZedorErurav.ini"), before);
+    // No temporary file is left behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 } // namespace
