@@ -16,6 +16,7 @@ QFont FonteWindows(const QString& familia, int pixels, bool sublinhada) {
 void DefineCores(QWidget* widget, const QColor& fundo, const QColor& texto) {
     QPalette paleta = widget->palette();
     paleta.setColor(QPalette::Window, fundo);
+    paleta.setColor(widget->backgroundRole(), fundo); // Button for check boxes
     paleta.setColor(QPalette::WindowText, texto);
     paleta.setColor(QPalette::ButtonText, texto);
     paleta.setColor(QPalette::Text, texto);

@@ -122,6 +122,10 @@ TEST_F(JanelaPrincipal, PanelsAndHeadingHaveTheirColoursCaptionsAndFonts) {
     // inside the bevels beside the tabs, and the error label's own colours.
     const QImage imagem = w().grab().toImage();
     EXPECT_EQ(imagem.pixelColor(6, 6), QColor(0, 0, 64));
+    // The check box stands on the heading's navy, not on a box of its own.
+    const QPoint caixa =
+        w().BoxNaoMinimizar->mapTo(&w(), QPoint(w().BoxNaoMinimizar->width() - 2, 1));
+    EXPECT_EQ(imagem.pixelColor(caixa), QColor(0, 0, 64));
     const QRect abas = w().PageControl1->tabBar()->geometry().translated(
         w().PageControl1->mapTo(&w(), QPoint(0, 0)));
     EXPECT_EQ(imagem.pixelColor(w().width() - 6, abas.center().y()), QColor(193, 208, 240));
