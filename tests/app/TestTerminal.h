@@ -40,6 +40,19 @@ public:
         return std::nullopt;
     }
 
+    // An answer that has arrived by now, without waiting and without turning the event loop.
+    std::optional<terminal::protocol::Message> poll() {
+        link_.flush();
+        link_.pump();
+        while (auto message = link_.take()) {
+            using terminal::protocol::Kind;
+            if (message->kind == Kind::Found || message->kind == Kind::NotFound ||
+                message->kind == Kind::Busy)
+                return message;
+        }
+        return std::nullopt;
+    }
+
     // Keeps the event loop and the link turning for a while (keep-alives get answered).
     void idle(int ms) {
         QElapsedTimer clock;

@@ -8,6 +8,7 @@
 #include "ui/Msg.h"
 
 #include <QCheckBox>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace vorn;
@@ -122,4 +123,25 @@ TEST(PrincipalWindow, RestartingTheServerListensAnewOrSaysItFailed) {
     EXPECT_FALSE(win.w->timerEnvia().isActive());
     win.w->memLogs().last();
     EXPECT_EQ(win.w->memLogs().asQString("CONTEUDO"), "Falha na ativação do servidor");
+}
+
+TEST(PrincipalWindow, TerminalsAreAnsweredWhileADialogWaits) {
+    Window win;
+    TestTerminal terminal(win.folder.terminalPort());
+    terminal.scan("7891000100011");
+    std::optional<terminal::protocol::Message> answer;
+    // The dialog's own loop runs the window's timers; this one only watches the terminal.
+    QTimer watch;
+    watch.setInterval(5);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (!answer)
+            answer = terminal.poll();
+        if (answer && win.msg.isVisible())
+            win.msg.done(0);
+    });
+    QTimer::singleShot(10000, &win.msg, [&] { win.msg.done(0); }); // watchdog
+    watch.start();
+    win.msg.AvisoOutros(QStringLiteral("Uma mensagem aguarda o operador."));
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(answer->kind, terminal::protocol::Kind::Found);
 }
