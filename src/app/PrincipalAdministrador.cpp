@@ -3,6 +3,8 @@
 
 #include "app/Principal.h"
 
+#include "app/Administrador.h"
+
 #include "catalogue/ProductListing.h"
 #include "common/SealedRecord.h"
 #include "common/uFuncPubl.h"
@@ -38,6 +40,17 @@ std::int32_t inteiroConfirmado(const QString& texto) {
 }
 
 } // namespace
+
+bool SenhaDeAdministradorConfere(const std::string& administrador, const QString& passBase64,
+                                 const QString& digitada) {
+    if (administrador != "S")
+        return false;
+    try {
+        return common::DecodificaBase64(passBase64) == digitada;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
 
 void TFPrincipal::BotAlterarConfigClick() {
     protegido([this] { alterarConfig(); });
@@ -106,15 +119,8 @@ bool TFPrincipal::ValidaAdministrador(std::int32_t filial) {
     data::AbreConsulta(FDQCurin, "SELECT ADMINISTRADOR, PASS FROM USUARIOS WHERE FILIAL=" +
                                      std::to_string(filial) + " AND ATIVO='S'");
     for (; !FDQCurin.eof(); FDQCurin.next()) {
-        if (FDQCurin.asString("ADMINISTRADOR") != "S")
-            continue;
-        QString guardada;
-        try {
-            guardada = common::DecodificaBase64(FDQCurin.asQString("PASS"));
-        } catch (const std::exception&) {
-            continue; // a stored password that is not Base64 matches nothing
-        }
-        if (guardada == senha)
+        if (SenhaDeAdministradorConfere(FDQCurin.asString("ADMINISTRADOR"),
+                                        FDQCurin.asQString("PASS"), senha))
             return true;
     }
     FMsg->Erro(QStringLiteral("Senha inválida para uma operador com status administrador e ativo "

@@ -1,3 +1,4 @@
+#include "app/Administrador.h"
 #include "app/BarcodeText.h"
 
 #include <algorithm>
@@ -38,4 +39,28 @@ TEST(PreencheBuffer, ZeroFilledWindows1252CutAtTheMaximum) {
     PreencheBuffer(longText, buffer.data(), 100);
     EXPECT_EQ(std::string(buffer.data()), std::string(99, 'A') + "\xC9");
     EXPECT_EQ(buffer[100], '\0');
+}
+
+TEST(SenhaDeAdministrador, OnlyAnActiveAdministratorsExactPasswordMatches) {
+    using vorn::app::SenhaDeAdministradorConfere;
+    struct Case {
+        const char* administrador;
+        const char* pass;
+        const char* digitada;
+        bool confere;
+    } cases[] = {
+        {"S", "YWRtaW4xMjM=", "admin123", true},
+        {"S", "YWRtaW4xMjM=", "ADMIN123", false}, // case counts
+        {"s", "YWRtaW4xMjM=", "admin123", false}, // the flag must be exactly S
+        {"N", "YWRtaW4xMjM=", "admin123", false},
+        {"S", "w6fDo2/DiSE=", "çãoÉ!", true}, // UTF-8 bytes
+        {"S", "admin123", "admin123", false}, // not Base64: no match, no error
+        {"S", "YWRt*W4xMjM=", "admin123", false},
+        {"S", "", "", true}, // the dialog never lets "" through
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SenhaDeAdministradorConfere(c.administrador, QString::fromUtf8(c.pass),
+                                              QString::fromUtf8(c.digitada)),
+                  c.confere)
+            << c.administrador << " " << c.pass << " " << c.digitada;
 }
