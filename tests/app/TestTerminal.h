@@ -26,14 +26,8 @@ public:
         clock.start();
         while (clock.elapsed() < timeoutMs) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            link_.flush();
-            link_.pump();
-            while (auto message = link_.take()) {
-                using terminal::protocol::Kind;
-                if (message->kind == Kind::Found || message->kind == Kind::NotFound ||
-                    message->kind == Kind::Busy)
-                    return message;
-            }
+            if (auto message = poll())
+                return message;
             if (!link_.open())
                 return std::nullopt;
         }
