@@ -12,15 +12,12 @@
 
 using vorn::common::CapturaTela;
 using vorn::platform::MessageBoxRecorder;
+using vorn::test::q;
 using vorn::test::readFile;
 using vorn::test::TempDir;
 using vorn::test::writeFile;
 
 namespace {
-
-QString q(const std::filesystem::path& p) {
-    return QString::fromStdString(p.string());
-}
 
 QSize screenPixels() {
     const QScreen* screen = QGuiApplication::primaryScreen();

@@ -6,15 +6,12 @@
 #include <stdexcept>
 
 using vorn::common::TFuncDirArq;
+using vorn::test::q;
 using vorn::test::readFile;
 using vorn::test::TempDir;
 using vorn::test::writeFile;
 
 namespace {
-
-QString q(const std::filesystem::path& p) {
-    return QString::fromStdString(p.string());
-}
 
 TEST(GravaArquivoTxt, WritesWindows1252WithCrLfAndReplacesTheFile) {
     TempDir dir;

@@ -11,15 +11,12 @@
 using namespace vorn::common;
 using vorn::platform::MessageBoxRecorder;
 using vorn::platform::MessageIcon;
+using vorn::test::q;
 using vorn::test::readFile;
 using vorn::test::TempDir;
 using vorn::test::writeFile;
 
 namespace {
-
-QString q(const std::filesystem::path& p) {
-    return QFile::decodeName(p.c_str());
-}
 
 const QString kPrefixo = QString::fromUtf8("O sistema não conseguiu gravar no arquivo ");
 const QString kMeio = QString::fromUtf8(

@@ -11,15 +11,12 @@
 #include <unistd.h>
 
 using namespace vorn::platform;
+using vorn::test::q;
 using vorn::test::readFile;
 using vorn::test::TempDir;
 using vorn::test::writeFile;
 
 namespace {
-
-QString q(const std::filesystem::path& p) {
-    return QFile::decodeName(p.c_str());
-}
 
 std::string utf16(const std::u16string& text, bool bom = true) {
     std::string out = bom ? std::string("\xFF\xFE") : std::string();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QFile>
+#include <QString>
 #include <filesystem>
 #include <string>
 
@@ -26,5 +28,10 @@ private:
 // Whole-file helpers for fixtures: bytes in, bytes out, nothing converted.
 void writeFile(const std::filesystem::path& file, const std::string& bytes);
 std::string readFile(const std::filesystem::path& file);
+
+// A path as the QString the program's functions take (file names in the local 8-bit encoding).
+inline QString q(const std::filesystem::path& path) {
+    return QFile::decodeName(path.c_str());
+}
 
 } // namespace vorn::test
