@@ -3,7 +3,8 @@
 // widths, alignment and painted rows, and the regional date and time of the log. Checked under
 // the fonts this machine substitutes for the Windows ones: no caption may be cut off.
 
-#include "ServerFolder.h"
+#include "TestWindow.h"
+#include "support/ServerFolder.h"
 
 #include "app/Principal.h"
 #include "ui/MemTableModel.h"
@@ -25,6 +26,7 @@
 
 using namespace vorn;
 using app::TFPrincipal;
+using vorn::test::timer;
 
 namespace {
 
@@ -40,7 +42,7 @@ protected:
         app::AmbientePrincipal ambiente{pasta_->programFile()};
         ambiente.agora = [] { return kInicio; };
         janela_ = new TFPrincipal(ambiente);
-        janela_->timerHideApp().stop();
+        timer(*janela_, "TimerHideApp")->stop();
         janela_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(janela_));
     }

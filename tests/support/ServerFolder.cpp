@@ -1,4 +1,4 @@
-#include "ServerFolder.h"
+#include "support/ServerFolder.h"
 
 #include "common/SealedRecord.h"
 
