@@ -196,6 +196,8 @@ std::variant<Settings, std::string> loadSettings(const std::filesystem::path& fi
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0)
         return failed(std::string("cannot be read: ") + std::strerror(errno));
+    if (S_ISDIR(info.st_mode))
+        return failed("is a folder, not a file");
     if (!S_ISREG(info.st_mode))
         return failed("is not a regular file");
     std::string bytes;
