@@ -29,8 +29,13 @@ void (*currentHandler(int signo))(int) {
 } // namespace
 
 TEST(QuitSignals, EachSignalCallsBackOnceFromTheEventLoopNotFromTheHandler) {
+    // The hangup as in a session, also when this test runs under nohup.
+    struct sigaction byDefault {};
+    byDefault.sa_handler = SIG_DFL;
+    struct sigaction savedHup {};
+    ::sigaction(SIGHUP, &byDefault, &savedHup);
     int calls = 0;
-    QuitSignals quitSignals([&] { ++calls; });
+    auto quitSignals = vorn::platform::installQuitSignals([&] { ++calls; });
     for (const int signo : {SIGTERM, SIGINT, SIGHUP, SIGTERM}) {
         SCOPED_TRACE(signo);
         const int before = calls;
@@ -40,6 +45,8 @@ TEST(QuitSignals, EachSignalCallsBackOnceFromTheEventLoopNotFromTheHandler) {
         QCoreApplication::processEvents();
         EXPECT_EQ(calls, before + 1);
     }
+    quitSignals.reset();
+    ::sigaction(SIGHUP, &savedHup, nullptr);
 }
 
 TEST(QuitSignals, TheHandlersThatWereThereBeforeComeBack) {
