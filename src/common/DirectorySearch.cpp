@@ -23,9 +23,8 @@ std::vector<EntradaDiretorio> buscaDiretorio(const QString& padrao) {
     const QDir dir(pasta);
     if (!dir.exists())
         return entradas;
-    const QStringList nomes =
-        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                      QDir::NoSort);
+    const QStringList nomes = dir.entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
     for (const QString& nome : nomes) {
         if (!wildcardMatches(nome, mascara))
             continue;

@@ -12,8 +12,8 @@
 namespace vorn::common {
 
 struct EntradaDiretorio {
-    QString nome;           // the entry's name
-    QString caminho;        // folder + name
+    QString nome;            // the entry's name
+    QString caminho;         // folder + name
     std::uint32_t atributos; // Windows attribute bits (see WindowsAttributes.h)
 
     bool ehDiretorio() const;

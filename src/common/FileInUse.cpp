@@ -22,8 +22,7 @@ struct Descritor {
 };
 
 // Every entry of a folder as text; nothing when it cannot be read.
-template <typename F>
-void paraCadaEntrada(const std::string& pasta, F&& f) {
+template <typename F> void paraCadaEntrada(const std::string& pasta, F&& f) {
     DIR* d = ::opendir(pasta.c_str());
     if (d == nullptr)
         return;

@@ -65,9 +65,9 @@ public:
     // False once the operator pressed Cancel.
     bool avanca(int feitos) {
         if (!dialogo_ && relogio_.elapsed() >= opcoes_.progressoApos.count()) {
-            dialogo_ = std::make_unique<QProgressDialog>(
-                QStringLiteral("Excluindo arquivos..."), QStringLiteral("Cancelar"), 0, total_,
-                opcoes_.janela);
+            dialogo_ = std::make_unique<QProgressDialog>(QStringLiteral("Excluindo arquivos..."),
+                                                         QStringLiteral("Cancelar"), 0, total_,
+                                                         opcoes_.janela);
             dialogo_->setWindowTitle(QStringLiteral("Excluindo"));
             dialogo_->setWindowModality(Qt::ApplicationModal);
             dialogo_->setMinimumDuration(0);
@@ -117,8 +117,8 @@ QStringList removePasta(const QString& pasta, const OpcoesRemocao& opcoes) {
     for (const Item& item : itens) {
         if (!progresso.avanca(feitos))
             return {};
-        const int r = item.pasta ? ::rmdir(item.caminho.constData())
-                                 : ::unlink(item.caminho.constData());
+        const int r =
+            item.pasta ? ::rmdir(item.caminho.constData()) : ::unlink(item.caminho.constData());
         // A folder left non-empty by an earlier failure is not listed again.
         if (r != 0 && errno != ENOENT && !(item.pasta && (errno == ENOTEMPTY || errno == EEXIST)))
             falhas << QStringLiteral("%1: %2").arg(QFile::decodeName(item.caminho), motivo(errno));

@@ -76,11 +76,8 @@ void baixaArquivoFTP(const PedidoFTP& pedido, const QString& destino) {
     QStringList partes = caminho.split(u'/');
     for (QString& parte : partes)
         parte = QString::fromLatin1(QUrl::toPercentEncoding(parte));
-    const QByteArray url = QStringLiteral("ftp://%1:%2/%3")
-                               .arg(host)
-                               .arg(porta)
-                               .arg(partes.join(u'/'))
-                               .toUtf8();
+    const QByteArray url =
+        QStringLiteral("ftp://%1:%2/%3").arg(host).arg(porta).arg(partes.join(u'/')).toUtf8();
 
     iniciaCurl();
     const std::unique_ptr<CURL, LiberaCurl> curl(curl_easy_init());
@@ -113,7 +110,7 @@ void baixaArquivoFTP(const PedidoFTP& pedido, const QString& destino) {
     if (resultado != CURLE_OK) {
         arquivo.cancelWriting();
         const QString texto = erro[0] != '\0' ? QString::fromUtf8(erro)
-                                                : QString::fromUtf8(curl_easy_strerror(resultado));
+                                              : QString::fromUtf8(curl_easy_strerror(resultado));
         throw falha(QStringLiteral("%1 (curl %2)").arg(texto).arg(static_cast<int>(resultado)));
     }
     if (!arquivo.commit())

@@ -10,11 +10,11 @@
 namespace vorn::common {
 
 struct PedidoFTP {
-    QString host;               // name or address; "host:port" or "[v6]:port" overrides the port
-    std::uint16_t porta = 21;   // used when the host names none
+    QString host;             // name or address; "host:port" or "[v6]:port" overrides the port
+    std::uint16_t porta = 21; // used when the host names none
     QString usuario;
     QString senha;
-    QString arquivoRemoto;      // path on the server, relative to the login folder
+    QString arquivoRemoto; // path on the server, relative to the login folder
 };
 
 // Downloads `pedido.arquivoRemoto` into `destino`, replacing it. Throws std::runtime_error naming

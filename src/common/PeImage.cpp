@@ -8,9 +8,9 @@ namespace vorn::common {
 namespace {
 
 std::runtime_error falha(const QString& arquivo, const QString& motivo) {
-    return std::runtime_error(
-        QStringLiteral("O arquivo %1 não pôde ser lido como imagem PE: %2").arg(arquivo, motivo)
-            .toStdString());
+    return std::runtime_error(QStringLiteral("O arquivo %1 não pôde ser lido como imagem PE: %2")
+                                  .arg(arquivo, motivo)
+                                  .toStdString());
 }
 
 std::uint32_t le32(const QByteArray& b, qsizetype at) {

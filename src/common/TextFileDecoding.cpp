@@ -9,7 +9,7 @@ namespace vorn::common {
 QString decodificaTexto(const QByteArray& bytes) {
     const auto decodifica = [&](QStringConverter::Encoding codificacao, qsizetype marca) {
         QStringDecoder decoder(codificacao, QStringConverter::Flag::Stateless |
-                                                    QStringConverter::Flag::ConvertInitialBom);
+                                                QStringConverter::Flag::ConvertInitialBom);
         return QString(decoder(QByteArrayView(bytes).sliced(marca)));
     };
     if (bytes.startsWith("\xEF\xBB\xBF"))

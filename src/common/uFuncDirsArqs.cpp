@@ -217,7 +217,8 @@ std::int32_t TFuncDirArq::GetQtdeArq(const QString& VPasta, const QString& VExte
     VNomeDumSeSystem.clear();
     if (pasta.isEmpty())
         return 0;
-    for (const EntradaDiretorio& entrada : buscaDiretorio(pasta + QStringLiteral("*.") + VExtensao)) {
+    for (const EntradaDiretorio& entrada :
+         buscaDiretorio(pasta + QStringLiteral("*.") + VExtensao)) {
         if (entrada.ehDiretorio())
             continue;
         ++quantos;
@@ -283,16 +284,15 @@ void TFuncDirArq::CompartilhaDir(const QString& VDir, const QString& VNome) {
     QProcess net;
     net.setProcessChannelMode(QProcess::ForwardedChannels);
     // "--" ends option parsing, so a name or folder starting with "-" stays a name or folder.
-    net.start(QStringLiteral("net"),
-              {QStringLiteral("usershare"), QStringLiteral("add"), QStringLiteral("--"), VNome,
-               pasta});
+    net.start(QStringLiteral("net"), {QStringLiteral("usershare"), QStringLiteral("add"),
+                                      QStringLiteral("--"), VNome, pasta});
     if (net.waitForStarted(-1))
         net.waitForFinished(-1);
 }
 
-bool TFuncDirArq::DownlArqFTPAcbr(const QString& VHost, const QString& VUser,
-                                  const QString& VPass, const QString& VArqOrig,
-                                  const QString& VPathDest, const QString& VArqDest) {
+bool TFuncDirArq::DownlArqFTPAcbr(const QString& VHost, const QString& VUser, const QString& VPass,
+                                  const QString& VArqOrig, const QString& VPathDest,
+                                  const QString& VArqDest) {
     const QString destino = junta(VPathDest, VArqDest);
     if (QFileInfo(destino).isFile() || QFileInfo(destino).isSymLink())
         QFile::remove(destino);

@@ -89,8 +89,7 @@ public:
 
     // The number of direct subfolders of `VPasta`; the texts receive the name of the last hidden
     // and of the last system subfolder met (else empty).
-    static std::int32_t GetQtdePastaUmNivelAbaixo(const QString& VPasta,
-                                                  QString& VNomeDumaSeOculta,
+    static std::int32_t GetQtdePastaUmNivelAbaixo(const QString& VPasta, QString& VNomeDumaSeOculta,
                                                   QString& VNomeDumaSeSystem);
 
     // One word for the attributes of `VArq`, the last of Archive, Compressed, Directory, Hidden,
