@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <cerrno>
+#include <csignal>
 #include <dirent.h>
 #include <fcntl.h>
 #include <string>
@@ -78,7 +79,10 @@ bool arquivoEstaEmUso(const QString& arquivo) {
     if (::fstat(d.fd, &st) != 0 || S_ISDIR(st.st_mode))
         return true;
 
-    if (::fcntl(d.fd, F_SETLEASE, F_WRLCK) == 0) {
+    // Should another process open the file in the instant the lease is held, the kernel signals
+    // us to break it; SIGIO would end the program, so the break comes as SIGURG, which is ignored
+    // unless someone handles it. The lease goes at once anyway, which lets the opener carry on.
+    if (::fcntl(d.fd, F_SETSIG, SIGURG) == 0 && ::fcntl(d.fd, F_SETLEASE, F_WRLCK) == 0) {
         ::fcntl(d.fd, F_SETLEASE, F_UNLCK);
         return false;
     }

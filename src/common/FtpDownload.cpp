@@ -101,6 +101,7 @@ void baixaArquivoFTP(const PedidoFTP& pedido, const QString& destino) {
     curl_easy_setopt(c, CURLOPT_ERRORBUFFER, erro);
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, 30L);
+    curl_easy_setopt(c, CURLOPT_SERVER_RESPONSE_TIMEOUT, 60L);
     // A transfer that stalls (under one byte a second for a minute) ends instead of blocking the
     // caller for ever; a slow but moving one runs to its end.
     curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
