@@ -79,6 +79,8 @@ TEST(WindowsAttributes, FromTypeNameAndMode) {
     ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0644), 0);
     std::filesystem::create_symlink(dir / "nowhere", dir / "dangling");
     std::filesystem::create_symlink(dir / "folder", dir / "link-to-folder");
+    std::filesystem::create_symlink(dir / "loop-b", dir / "loop-a");
+    std::filesystem::create_symlink(dir / "loop-a", dir / "loop-b");
 
     const struct {
         const char* name;
@@ -95,6 +97,7 @@ TEST(WindowsAttributes, FromTypeNameAndMode) {
         {"pipe", atributo::System, "System"},
         {"dangling", atributo::Normal, "Normal"},
         {"link-to-folder", atributo::Directory, "Directory"},
+        {"loop-a", atributo::Normal, "Normal"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(windowsAttributes(q(dir / c.name)), c.bits) << c.name;
