@@ -46,8 +46,13 @@ std::optional<SigningIdentity> loadPkcs12(const QString& path, const QString& pa
         return std::nullopt;
     }
     const QByteArray secret = password.toUtf8();
-    if (PKCS12_mac_present(pkcs12.get()) &&
-        PKCS12_verify_mac(pkcs12.get(), secret.constData(), int(secret.size())) != 1) {
+    // A file exported "without a password" may have been protected with an empty one or with
+    // none at all; both are tried for an empty password, as PKCS12_parse does.
+    const bool macMatches =
+        !PKCS12_mac_present(pkcs12.get()) ||
+        PKCS12_verify_mac(pkcs12.get(), secret.constData(), int(secret.size())) == 1 ||
+        (secret.isEmpty() && PKCS12_verify_mac(pkcs12.get(), nullptr, 0) == 1);
+    if (!macMatches) {
         const QString detail = takeOpenSslErrors();
         error = QStringLiteral("Senha do certificado %1 incorreta (%2).").arg(path, detail);
         return std::nullopt;

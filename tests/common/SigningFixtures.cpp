@@ -104,6 +104,8 @@ TestPki::TestPki() {
     mustRun(openssl,
             {"pkcs12", "-export", "-legacy", "-in", signerPem(), "-inkey", path("signer.key"),
              "-certfile", ca(), "-passout", pass, "-out", signerLegacyPfx()});
+    mustRun(openssl, {"pkcs12", "-export", "-in", signerPem(), "-inkey", path("signer.key"),
+                      "-passout", "pass:", "-out", noPasswordPfx()});
     mustRun(openssl, {"pkcs12", "-export", "-nokeys", "-in", signerPem(), "-passout", pass, "-out",
                       noKeyPfx()});
 

@@ -43,6 +43,7 @@ public:
     QString signerPfx() const { return path("signer.pfx"); }
     QString signerLegacyPfx() const { return path("signer-legacy.pfx"); }
     QString noKeyPfx() const { return path("nokey.pfx"); }
+    QString noPasswordPfx() const { return path("nopass.pfx"); } // exported with no password
     QString serverCert() const { return path("server.pem"); }
     QString serverKey() const { return path("server.key"); }
     QString store() const { return QStringLiteral("sql:") + path("nssdb"); }

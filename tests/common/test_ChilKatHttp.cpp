@@ -31,18 +31,19 @@ protected:
 TEST_F(ChilKatHttp, TheBoundCertificateOpensTheServer) {
     struct Case {
         const char* what;
-        QString pfx;
+        QString pfx, password;
     } cases[] = {
-        {"PFX", pki.signerPfx()},
-        {"legacy PFX", pki.signerLegacyPfx()},
-        {"store", ""},
+        {"PFX", pki.signerPfx(), kPfxPassword},
+        {"legacy PFX", pki.signerLegacyPfx(), kPfxPassword},
+        {"PFX without a password", pki.noPasswordPfx(), ""},
+        {"store", "", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TChilKat chilkat = this->chilkat();
         TChilKatHttp http;
         http.SetCaFile(pki.ca());
-        ASSERT_TRUE(chilkat.VinculaCertificadoHttp(http, c.pfx, kPfxPassword, kSignerName))
+        ASSERT_TRUE(chilkat.VinculaCertificadoHttp(http, c.pfx, c.password, kSignerName))
             << chilkat.FErro.toStdString();
         QString body;
         ASSERT_TRUE(chilkat.GeHttp(http, url("/whoami"), body)) << chilkat.FErro.toStdString();
