@@ -2,6 +2,7 @@
 // server window's creation is the whole start-up; the program runs until the window is closed
 // from the tray menu, or until SIGTERM or SIGINT.
 
+#include "app/CommandLine.h"
 #include "app/Principal.h"
 #include "platform/GuardName.h"
 #include "platform/MessageBox.h"
@@ -14,6 +15,7 @@
 
 #include <QApplication>
 #include <cstdlib>
+#include <iostream>
 #include <memory>
 
 namespace {
@@ -73,6 +75,9 @@ int executa(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // --help and --version answer before anything starts: no guard, no autostart entry, no files.
+    if (const auto fim = vorn::app::handleCommandLine(argc, argv, std::cout, std::cerr))
+        return *fim;
     try {
         return executa(argc, argv);
     } catch (const std::exception& e) {
