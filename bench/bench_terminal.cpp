@@ -52,7 +52,8 @@ public:
         dir_ = pattern;
         port_ = freePort();
         std::ofstream(dir_ / "sc501ger.ini")
-            << "[Servidor]\nEndereco=127.0.0.1\nPorta=" << port_ << "\nTempoVivo=30\n";
+            << "[Servidor]\nEndereco=127.0.0.1\nPorta=" << port_
+            << "\nTempoVivo=30\nMaxTerminaisPorEndereco=1024\n"; // the load shares one address
         ::setenv("VORN_SC501GER_INI", (dir_ / "sc501ger.ini").c_str(), 1);
     }
     ~Settings() {

@@ -19,6 +19,17 @@ namespace {
 struct Pending {
     std::string barcode;
     Clock::time_point sent;
+    bool late = false; // counted as unanswered already
+};
+
+// What happened in one reporting interval.
+struct Interval {
+    long sent = 0;
+    long found = 0;
+    long notFound = 0;
+    long refused = 0;
+    long unanswered = 0;
+    std::vector<double> latenciesMs;
 };
 
 struct Terminal {
@@ -66,6 +77,8 @@ public:
 
     void scan() {
         const auto start = Clock::now();
+        scanStart_ = start;
+        nextReport_ = start + options_.interval;
         const auto end = start + std::chrono::duration_cast<Clock::duration>(
                                      std::chrono::duration<double>(options_.duration));
         std::size_t next = 0; // round robin over the terminals
@@ -86,22 +99,85 @@ public:
                     t->link->send(protocol::scan(barcode));
                     watchWrites(*t);
                     ++report_.sent;
+                    ++interval_.sent;
                     ++index;
                     due = start + std::chrono::duration_cast<Clock::duration>(
                                       std::chrono::duration<double>(index / options_.rate));
                 }
             }
-            serve(std::min(due, end));
+            serve(std::min({due, end, reportDue()}));
+            report();
         }
     }
 
     void drain() {
         const auto deadline = Clock::now() + options_.timeout;
-        while (Clock::now() < deadline && waiting())
-            serve(deadline);
+        while (Clock::now() < deadline && waiting()) {
+            serve(std::min(deadline, reportDue()));
+            report();
+        }
+        finalReport();
     }
 
 private:
+    bool reporting() const { return options_.interval.count() > 0 && options_.intervalOut; }
+    Clock::time_point reportDue() const {
+        return reporting() ? nextReport_ : Clock::time_point::max();
+    }
+
+    // Marks the scans that waited longer than the timeout, once each.
+    void markLate(Clock::time_point now) {
+        for (auto& t : terminals_)
+            for (auto& p : t.pending)
+                if (!p.late && now - p.sent > options_.timeout) {
+                    p.late = true;
+                    ++interval_.unanswered;
+                }
+    }
+
+    void report() {
+        const auto now = Clock::now();
+        if (!reporting() || now < nextReport_)
+            return;
+        printInterval(now);
+        while (nextReport_ <= now)
+            nextReport_ += options_.interval;
+    }
+
+    // The last, shorter interval, when anything happened in it.
+    void finalReport() {
+        if (!reporting())
+            return;
+        // The run is over: what is still waiting stays unanswered.
+        for (auto& t : terminals_)
+            for (auto& p : t.pending)
+                if (!p.late) {
+                    p.late = true;
+                    ++interval_.unanswered;
+                }
+        if (interval_.sent > 0 || interval_.unanswered > 0 || !interval_.latenciesMs.empty())
+            printInterval(Clock::now());
+    }
+
+    void printInterval(Clock::time_point now) {
+        markLate(now);
+        long waitingNow = 0;
+        for (const auto& t : terminals_)
+            if (!t.gone)
+                waitingNow += static_cast<long>(t.pending.size());
+        const auto& i = interval_;
+        std::fprintf(options_.intervalOut,
+                     "interval t=%.0f connected=%zu sent=%ld answered=%ld found=%ld notfound=%ld "
+                     "refused=%ld unanswered=%ld waiting=%ld latency_ms p50=%.3f p99=%.3f "
+                     "max=%.3f\n",
+                     std::chrono::duration<double>(now - scanStart_).count(),
+                     terminals_.size() - goneCount(), i.sent, i.found + i.notFound, i.found,
+                     i.notFound, i.refused, i.unanswered, waitingNow, percentile(i.latenciesMs, 50),
+                     percentile(i.latenciesMs, 99), percentile(i.latenciesMs, 100));
+        std::fflush(options_.intervalOut);
+        interval_ = Interval{};
+    }
+
     bool stopRequested() const { return options_.stop != nullptr && options_.stop->load(); }
 
     std::size_t greeted() const {
@@ -140,6 +216,8 @@ private:
         if (t.gone)
             return;
         t.gone = true;
+        for (const auto& p : t.pending)
+            interval_.unanswered += p.late ? 0 : 1;
         ::epoll_ctl(epoll_.get(), EPOLL_CTL_DEL, t.link->fd(), nullptr);
     }
 
@@ -176,20 +254,25 @@ private:
         case Kind::Found:
         case Kind::NotFound:
             if (const auto it = match(m.barcode); it != t.pending.end()) {
-                report_.latenciesMs.push_back(
-                    std::chrono::duration<double, std::milli>(Clock::now() - it->sent).count());
+                const double ms =
+                    std::chrono::duration<double, std::milli>(Clock::now() - it->sent).count();
+                report_.latenciesMs.push_back(ms);
+                interval_.latenciesMs.push_back(ms);
                 ++(m.kind == Kind::Found ? report_.found : report_.notFound);
+                ++(m.kind == Kind::Found ? interval_.found : interval_.notFound);
                 t.pending.erase(it);
             }
             break;
         case Kind::Busy:
             if (const auto it = match(m.barcode); it != t.pending.end()) {
                 ++report_.refused;
+                ++interval_.refused;
                 t.pending.erase(it);
             }
             break;
         case Kind::Error:
             ++report_.refused;
+            ++interval_.refused;
             if (!t.pending.empty())
                 t.pending.pop_front();
             break;
@@ -202,17 +285,23 @@ private:
     LoadReport& report_;
     UniqueFd epoll_;
     std::vector<Terminal> terminals_;
+    Interval interval_;
+    Clock::time_point scanStart_;
+    Clock::time_point nextReport_ = Clock::time_point::max();
 };
 
 } // namespace
 
-double LoadReport::percentile(double p) const {
-    if (latenciesMs.empty())
+double percentile(std::vector<double> values, double p) {
+    if (values.empty())
         return 0;
-    std::vector<double> sorted = latenciesMs;
-    std::sort(sorted.begin(), sorted.end());
-    const auto rank = static_cast<std::size_t>(std::ceil(p / 100.0 * sorted.size()));
-    return sorted[std::clamp<std::size_t>(rank, 1, sorted.size()) - 1];
+    std::sort(values.begin(), values.end());
+    const auto rank = static_cast<std::size_t>(std::ceil(p / 100.0 * values.size()));
+    return values[std::clamp<std::size_t>(rank, 1, values.size()) - 1];
+}
+
+double LoadReport::percentile(double p) const {
+    return vorn::tools::percentile(latenciesMs, p);
 }
 
 std::variant<LoadReport, std::string> runLoad(const LoadOptions& options) {

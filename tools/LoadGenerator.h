@@ -22,6 +22,9 @@ struct LoadOptions {
     std::vector<std::string> barcodes;       // Windows-1252, used in turn
     std::chrono::milliseconds timeout{2000}; // for connecting and for the last answers
     const std::atomic<bool>* stop = nullptr; // ends the scanning early when set
+    // Every `interval` (0: never) one "interval" line about that interval goes to `intervalOut`.
+    std::chrono::milliseconds interval{0};
+    std::FILE* intervalOut = nullptr;
 };
 
 struct LoadReport {
@@ -39,7 +42,18 @@ struct LoadReport {
     double percentile(double p) const;
 };
 
-// Runs the load; an error text when not one terminal could connect.
+// The p-th percentile (0 to 100) of the values, nearest rank; 0 when there are none.
+double percentile(std::vector<double> values, double p);
+
+// Runs the load; an error text when not one terminal could connect. With an interval, prints
+// during the run, for each interval:
+//   interval t=<seconds since the scanning began> connected=<terminals still connected>
+//   sent=.. answered=.. found=.. notfound=.. refused=.. unanswered=.. waiting=..
+//   latency_ms p50=.. p99=.. max=..   (all on one line)
+// answered, found, notfound and the latencies count the answers that arrived in the interval;
+// unanswered the scans that passed the timeout without an answer in it (or whose terminal was
+// dropped with them); waiting the scans sent and not answered yet at its end. The last line
+// counts every scan still waiting at the end as unanswered, so the lines add up to the totals.
 std::variant<LoadReport, std::string> runLoad(const LoadOptions& options);
 
 // "key value" lines: terminals, connected, sent, answered, found, notfound, refused,

@@ -120,9 +120,10 @@ void TerminalLink::pump() {
             auto* message = std::get_if<protocol::Message>(&decoded);
             if (message == nullptr)
                 continue;
-            if (message->kind == protocol::Kind::Ping)
+            if (message->kind == protocol::Kind::Ping) {
                 send(protocol::pong());
-            else
+                ++keepAlivesAnswered_;
+            } else
                 inbox_.push_back(std::move(*message));
         }
     }

@@ -44,6 +44,8 @@ public:
     // The next message that pump() decoded; frames that do not decode are skipped, as the
     // protocol asks of terminals.
     std::optional<terminal::protocol::Message> take();
+    // The keep-alives (PING) pump() has answered so far.
+    std::size_t keepAlivesAnswered() const { return keepAlivesAnswered_; }
 
 private:
     void close();
@@ -53,6 +55,7 @@ private:
     std::string out_;
     std::deque<terminal::protocol::Message> inbox_;
     bool open_ = true;
+    std::size_t keepAlivesAnswered_ = 0;
 };
 
 // Waits for the link's next message until `deadline`; nothing when the deadline passed or the

@@ -159,7 +159,7 @@ int executa(int argc, char** argv) {
     ui::TFMsg msg;
     msg.DefinePastaPrograma(janela.dirApp());
     janela.DefineMsg(&msg);
-    janela.timerHideApp().stop();
+    janela.findChild<QTimer*>(QStringLiteral("TimerHideApp"))->stop();
     janela.show();
     espera(300);
 

@@ -13,12 +13,15 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: vorn-terminal-load [--host HOST] [--port PORT] [--terminals N] [--rate SCANS]\n"
-    "                          [--duration SECONDS] [--timeout SECONDS]\n"
+    "                          [--duration SECONDS] [--timeout SECONDS] [--interval SECONDS]\n"
     "                          (--barcodes FILE | BARCODE...)\n"
     "Connects N terminals (default 1) to the price server and scans SCANS barcodes a second\n"
     "(default 10) among them for SECONDS (default 10), using the barcodes (UTF-8, one per line\n"
     "of FILE) in turn. Waits up to --timeout (default 2 s) for the last answers, then prints\n"
     "sent, answered and unanswered counts and the latency's p50, p90, p99 and maximum.\n"
+    "With --interval, also prints one \"interval\" line every SECONDS during the run: the\n"
+    "scans sent, answered and gone unanswered (no answer within --timeout) in that interval,\n"
+    "the terminals still connected and the interval's latency p50, p99 and maximum.\n"
     "Exit status: 0 every scan answered, 1 some were not, 2 no terminal connected or bad\n"
     "arguments.\n";
 
@@ -32,7 +35,8 @@ int fail(const std::string& message) {
 int main(int argc, char** argv) {
     using namespace vorn::tools;
     const auto cl = CommandLine::parse(
-        argc, argv, {"host", "port", "terminals", "rate", "duration", "timeout", "barcodes"},
+        argc, argv,
+        {"host", "port", "terminals", "rate", "duration", "timeout", "interval", "barcodes"},
         {"help"});
     if (cl.has("help")) {
         std::fputs(kUsage, stdout);
@@ -57,7 +61,7 @@ int main(int argc, char** argv) {
             return fail("--terminals must be 1 or more");
         options.terminals = static_cast<unsigned>(*n);
     }
-    for (const auto* name : {"rate", "duration", "timeout"}) {
+    for (const auto* name : {"rate", "duration", "timeout", "interval"}) {
         if (!cl.has(name))
             continue;
         const auto value = parseSeconds(get(name));
@@ -67,6 +71,8 @@ int main(int argc, char** argv) {
             options.rate = *value;
         else if (std::string(name) == "duration")
             options.duration = *value;
+        else if (std::string(name) == "interval")
+            options.interval = std::chrono::milliseconds(std::lround(*value * 1000));
         else
             options.timeout = std::chrono::milliseconds(std::lround(*value * 1000));
     }
@@ -88,6 +94,7 @@ int main(int argc, char** argv) {
     for (const auto& b : barcodes)
         options.barcodes.push_back(vorn::platform::utf8ToAnsi(b));
 
+    options.intervalOut = stdout;
     auto result = runLoad(options);
     if (const auto* error = std::get_if<std::string>(&result))
         return fail(*error);

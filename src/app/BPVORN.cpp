@@ -3,17 +3,21 @@
 // from the tray menu, or until SIGTERM or SIGINT.
 
 #include "app/CommandLine.h"
+#include "app/IconePrograma.h"
 #include "app/Principal.h"
+#include "common/ProgramName.h"
 #include "platform/GuardName.h"
 #include "platform/MessageBox.h"
 #include "platform/QuitSignals.h"
 #include "platform/RemoteSession.h"
 #include "platform/SingleInstanceGuard.h"
 #include "ui/DataModP.h"
+#include "ui/EventGuard.h"
 #include "ui/Msg.h"
 #include "ui/Progressos.h"
 
 #include <QApplication>
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -44,8 +48,10 @@ int executa(int argc, char** argv) {
         return 0;
     }
 
-    QApplication::setApplicationName(QStringLiteral("Rarud Erevur VORN"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Rarud Erevur VORN"));
+    // The application name only: a display name would make Qt append it to every window title,
+    // and the titles are exactly the designed texts.
+    QApplication::setApplicationName(QString::fromUtf8(vorn::common::kProgramName));
+    QApplication::setWindowIcon(vorn::app::IconePrograma());
     // Hiding the window to the tray must not end the program; only the tray menu does.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -53,6 +59,11 @@ int executa(int argc, char** argv) {
     try {
         principal = std::make_unique<vorn::app::TFPrincipal>();
     } catch (const vorn::app::ProgramaEncerrado&) {
+        return 0;
+    } catch (const std::exception& e) {
+        // An error that ends the start-up is shown while the application (and so the display)
+        // still exists; on a desktop, standard error alone would go unseen.
+        vorn::ui::MostraErroPadrao(QString::fromUtf8(e.what()));
         return 0;
     }
     // The other long-lived windows, in their order: the progress window, the data module and
@@ -81,10 +92,10 @@ int main(int argc, char** argv) {
     try {
         return executa(argc, argv);
     } catch (const std::exception& e) {
-        vorn::platform::showMessageBox(QStringLiteral("Rarud Erevur VORN"),
-                                       QString::fromUtf8(e.what()),
-                                       vorn::platform::MessageIcon::Critical);
+        // Only an error before the application exists, or after it is gone, arrives here.
+        std::fprintf(stderr, "%s: %s\n", vorn::common::kProgramName, e.what());
     }
-    // The guard is released with its object (or by the kernel at exit) on every way out.
+    // The guard is released with its object (or by the kernel at exit) on every way out; the
+    // exit code is 0 on every way out, as the program always had.
     return 0;
 }

@@ -1,20 +1,22 @@
 #include "app/Principal.h"
 
 #include "app/BarcodeText.h"
+#include "app/IconePrograma.h"
 #include "app/TerminalScan.h"
 #include "catalogue/PriceCache.h"
-#include "common/ApiChilKat.h"
 #include "common/CriaAtalho.h"
 #include "common/NumberPattern.h"
 #include "common/SealedRecord.h"
 #include "common/uFuncPubl.h"
 #include "config/ConexaoBanco.h"
+#include "config/ConsultasFilialTabela.h"
 #include "data/AbreConsulta.h"
 #include "platform/Codepage.h"
 #include "platform/DeveloperMarker.h"
 #include "platform/MessageBox.h"
 #include "platform/ProgramFolder.h"
 #include "ui/AparenciaCampos.h"
+#include "ui/EventGuard.h"
 #include "ui/MemTableModel.h"
 #include "ui/Msg.h"
 
@@ -41,19 +43,14 @@ namespace vorn::app {
 namespace {
 
 const QString kTituloJanela = QStringLiteral("Rarud Erevur VORN - Servidor - 2.0");
-const QString kArquivoConfig = QStringLiteral("ZedorErurav.ini");
 
 } // namespace
-
-void MostraErroPadrao(const QString& mensagem) {
-    platform::showMessageBox(QStringLiteral("Rarud Erevur VORN"), mensagem,
-                             platform::MessageIcon::Critical);
-}
 
 TFPrincipal::TFPrincipal(AmbientePrincipal ambiente, QWidget* parent)
     : QWidget(parent), ambiente_(std::move(ambiente)), FDQCurin(FDConexao) {
     setObjectName(QStringLiteral("FPrincipal"));
     setWindowTitle(QStringLiteral("Servidor Rarud Erevur"));
+    setWindowIcon(IconePrograma());
     criaControles();
     criaBandeja();
     connect(BotAlterarConfig, &QPushButton::clicked, this, &TFPrincipal::BotAlterarConfigClick);
@@ -63,6 +60,13 @@ TFPrincipal::TFPrincipal(AmbientePrincipal ambiente, QWidget* parent)
             &TFPrincipal::DBGrid4TitleClick);
 
     // Timers as designed; the start-up sequence sets them for the run.
+    for (QTimer* timer :
+         {&TimerEnvia, &TimerTerminaisConectados, &TimerAtualizaPrecos, &TimerHideApp})
+        timer->setParent(this);
+    TimerEnvia.setObjectName(QStringLiteral("TimerEnvia"));
+    TimerTerminaisConectados.setObjectName(QStringLiteral("TimerTerminaisConectados"));
+    TimerAtualizaPrecos.setObjectName(QStringLiteral("TimerAtualizaPrecos"));
+    TimerHideApp.setObjectName(QStringLiteral("TimerHideApp"));
     TimerEnvia.setInterval(1000);
     TimerTerminaisConectados.setInterval(1000);
     TimerAtualizaPrecos.setInterval(60000);
@@ -80,22 +84,12 @@ TFPrincipal::TFPrincipal(AmbientePrincipal ambiente, QWidget* parent)
     } catch (const ProgramaEncerrado&) {
         throw;
     } catch (const std::exception& e) {
-        MostraErroPadrao(QString::fromUtf8(e.what()));
+        ui::MostraErroPadrao(QString::fromUtf8(e.what()));
     }
     atualizaGrades();
 }
 
 TFPrincipal::~TFPrincipal() = default;
-
-void TFPrincipal::protegido(const std::function<void()>& trabalho) {
-    try {
-        trabalho();
-    } catch (const std::exception& e) {
-        MostraErroPadrao(QString::fromUtf8(e.what()));
-    } catch (...) {
-        MostraErroPadrao(QStringLiteral("Erro desconhecido"));
-    }
-}
 
 // ---------------------------------------------------------------------------------------------
 // Start-up
@@ -175,9 +169,8 @@ void TFPrincipal::MostraTipoConexao() {
 
 void TFPrincipal::LeConfiguracoes() {
     VTemErroTabelas = true;
-    common::TChilKat chilkat;
     VPorta = 6500;
-    const QString arquivo = VDirApp + kArquivoConfig;
+    const QString arquivo = VDirApp + QString::fromLatin1(config::kArquivoConfiguracoes);
     BoxIncluirUnVenda->setChecked(common::LeIniBool(arquivo, QStringLiteral("Config"),
                                                     QStringLiteral("IncluiUnVenda"), true));
     VAuxStr =
@@ -186,9 +179,7 @@ void TFPrincipal::LeConfiguracoes() {
         VCodFilial = 1;
         VCodTabelaPrecos = -1;
     } else {
-        VAuxStr =
-            chilkat.EncriptaDecritaRC2(false, VAuxStr, QString::fromLatin1(common::kRecordSealIv),
-                                       QString::fromLatin1(common::kRecordSealKey));
+        VAuxStr = common::AbreRegistro(VAuxStr);
         const common::CodigosFilialTabela codigos = common::LeCodigosRegistro(VAuxStr);
         VCodFilial = codigos.filial;
         VCodTabelaPrecos = codigos.tabela;
@@ -196,23 +187,18 @@ void TFPrincipal::LeConfiguracoes() {
     if (VCodFilial == 0 || VCodTabelaPrecos == 0 || VPorta == 0)
         return;
 
-    data::AbreConsulta(FDQCurin, "SELECT NOME_CURTO FROM DIVERSOS WHERE FILIAL=" +
-                                     std::to_string(VCodFilial));
+    data::AbreConsulta(FDQCurin, config::SqlNomeFilial(VCodFilial));
     if (FDQCurin.eof())
         return;
     const QString filial =
         QString::number(VCodFilial) + QStringLiteral(" - ") + FDQCurin.asQString("NOME_CURTO");
 
     if (VCodTabelaPrecos == -1) {
-        data::AbreConsulta(FDQCurin,
-                           "SELECT CODIGO, DESCRICAO FROM TABS_PRECOS_PROD_SERV WHERE FILIAL=" +
-                               std::to_string(VCodFilial) + " AND TABPADRAO='S'");
+        data::AbreConsulta(FDQCurin, config::SqlTabelaPadrao(VCodFilial));
         VCodTabelaPrecos =
             FDQCurin.eof() ? 0 : static_cast<std::int32_t>(FDQCurin.asInteger("CODIGO"));
     } else {
-        data::AbreConsulta(FDQCurin, "SELECT DESCRICAO FROM TABS_PRECOS_PROD_SERV WHERE FILIAL=" +
-                                         std::to_string(VCodFilial) +
-                                         " AND CODIGO=" + std::to_string(VCodTabelaPrecos));
+        data::AbreConsulta(FDQCurin, config::SqlDescricaoTabela(VCodFilial, VCodTabelaPrecos));
     }
     if (FDQCurin.eof())
         return;
@@ -251,14 +237,14 @@ void TFPrincipal::FormShow() {
 
 void TFPrincipal::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    protegido([this] { FormShow(); });
+    ui::runGuarded([this] { FormShow(); });
 }
 
 // ---------------------------------------------------------------------------------------------
 // Terminals
 
 void TFPrincipal::TimerEnviaTimer() {
-    protegido([this] {
+    ui::runGuarded([this] {
         std::int32_t id = 0;
         std::int32_t tamanho = 0;
         std::array<char, 1024> buffer{};
@@ -303,7 +289,7 @@ void TFPrincipal::GravaLog(const QString& origem, const QString& conteudo) {
 }
 
 void TFPrincipal::TimerTerminaisConectadosTimer() {
-    protegido([this] {
+    ui::runGuarded([this] {
         TTABSOCK tabela{};
         GetTabConectados(&tabela, 1);
         std::memcpy(&VTerminaisConectados, &tabela, sizeof tabela);
@@ -330,18 +316,19 @@ void TFPrincipal::TimerTerminaisConectadosTimer() {
 }
 
 void TFPrincipal::TimerAtualizaPrecosTimer() {
-    protegido([this] { CarregaPrecos(); });
+    ui::runGuarded([this] { CarregaPrecos(); });
 }
 
 void TFPrincipal::BoxIncluirUnVendaClick() {
-    protegido([this] {
-        common::GravaIniBool(VDirApp + kArquivoConfig, QStringLiteral("Config"),
-                             QStringLiteral("IncluiUnVenda"), BoxIncluirUnVenda->isChecked());
+    ui::runGuarded([this] {
+        common::GravaIniBool(VDirApp + QString::fromLatin1(config::kArquivoConfiguracoes),
+                             QStringLiteral("Config"), QStringLiteral("IncluiUnVenda"),
+                             BoxIncluirUnVenda->isChecked());
     });
 }
 
 void TFPrincipal::JvXPButton1Click() {
-    protegido([this] {
+    ui::runGuarded([this] {
         TimerEnvia.stop();
         FDMemTerminaisConectados.emptyTable();
         FDMemLogs.emptyTable();
@@ -364,7 +351,7 @@ void TFPrincipal::JvXPButton1Click() {
 }
 
 void TFPrincipal::BotLimpaLogsClick() {
-    protegido([this] {
+    ui::runGuarded([this] {
         if (FMsg && !FMsg->ConfirmacaoSimples(QStringLiteral("Confirma?"), QStringLiteral("Sim"),
                                               QStringLiteral("Não")))
             return;
@@ -402,7 +389,7 @@ void TFPrincipal::AtualizaMenuBandeja() {
 }
 
 void TFPrincipal::TimerHideAppTimer() {
-    protegido([this] {
+    ui::runGuarded([this] {
         if (BoxNaoMinimizar->isChecked())
             return;
         OcultaNaBandeja();
@@ -411,15 +398,15 @@ void TFPrincipal::TimerHideAppTimer() {
 }
 
 void TFPrincipal::TrayPrincClick() {
-    protegido([this] { RestauraJanela(); });
+    ui::runGuarded([this] { RestauraJanela(); });
 }
 
 void TFPrincipal::ResaturarAplicao1Click() {
-    protegido([this] { RestauraJanela(); });
+    ui::runGuarded([this] { RestauraJanela(); });
 }
 
 void TFPrincipal::MenuSairClick() {
-    protegido([this] { close(); });
+    ui::runGuarded([this] { close(); });
 }
 
 bool TFPrincipal::FormCloseQuery() {
@@ -441,7 +428,7 @@ bool TFPrincipal::FormCloseQuery() {
 
 void TFPrincipal::closeEvent(QCloseEvent* event) {
     bool fechar = false;
-    protegido([&] { fechar = FormCloseQuery(); });
+    ui::runGuarded([&] { fechar = FormCloseQuery(); });
     if (!fechar) {
         event->ignore();
         return;

@@ -67,13 +67,11 @@ public:
     int codFilial() const { return VCodFilial; }
     int codTabelaPrecos() const { return VCodTabelaPrecos; }
     bool temErroTabelas() const { return VTemErroTabelas; }
-    data::MemTable& memPrecos() { return FDMemPrecos; }
-    data::MemTable& memLogs() { return FDMemLogs; }
-    data::MemTable& memTerminaisConectados() { return FDMemTerminaisConectados; }
-    QTimer& timerEnvia() { return TimerEnvia; }
-    QTimer& timerTerminaisConectados() { return TimerTerminaisConectados; }
-    QTimer& timerAtualizaPrecos() { return TimerAtualizaPrecos; }
-    QTimer& timerHideApp() { return TimerHideApp; }
+    const data::MemTable& memPrecos() const { return FDMemPrecos; }
+    const data::MemTable& memLogs() const { return FDMemLogs; }
+    const data::MemTable& memTerminaisConectados() const { return FDMemTerminaisConectados; }
+    // The timers are children of the window under their own names (TimerEnvia,
+    // TimerTerminaisConectados, TimerAtualizaPrecos, TimerHideApp): findChild<QTimer*> finds them.
 
     // The message dialog, created after the window (it does not exist during the start-up).
     void DefineMsg(ui::TFMsg* msg) { FMsg = msg; }
@@ -96,7 +94,7 @@ public:
     void BitBtn2Click();
     void EditFiltraProdChange();
     void DBGrid4TitleClick(int coluna);
-    data::MemTable& memProdutosListagem() { return FDMemProdutosListagem; }
+    const data::MemTable& memProdutosListagem() const { return FDMemProdutosListagem; }
 
     // Answers one cleaned barcode (Windows-1252) to terminal `id` and logs the outcome.
     void RespondeConsulta(std::int32_t id, const std::string& codigo);
@@ -158,8 +156,6 @@ private:
 
     void criaControles();
     void criaBandeja();
-    // Runs an event handler's work; an exception is shown in the standard error box.
-    void protegido(const std::function<void()>& trabalho);
     void atualizaGrades();
 
     AmbientePrincipal ambiente_;
@@ -172,7 +168,6 @@ private:
     std::int32_t VCodTabelaPrecos = 0;
     bool VTemErroTabelas = true;
     ui::TFMsg* FMsg = nullptr;
-    int VTagDBGrid4 = 0; // the title-click sort toggle of the product grid
 
     // Non-visual components.
     QTimer TimerEnvia;
@@ -189,8 +184,5 @@ private:
     ui::MemTableModel* DSLogs = nullptr;
     ui::MemTableModel* DSProdutosListagem = nullptr;
 };
-
-// The framework's standard error box: the application's title, the message and a stop icon.
-void MostraErroPadrao(const QString& mensagem);
 
 } // namespace vorn::app

@@ -8,10 +8,13 @@
 #include "catalogue/ProductListing.h"
 #include "common/SealedRecord.h"
 #include "common/uFuncPubl.h"
+#include "config/ConsultasFilialTabela.h"
 #include "data/AbreConsulta.h"
 #include "ui/AparenciaCampos.h"
+#include "ui/EventGuard.h"
 #include "ui/MemTableModel.h"
 #include "ui/Msg.h"
+#include "ui/OrdenaGridPorTitulo.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -53,7 +56,7 @@ bool SenhaDeAdministradorConfere(const std::string& administrador, const QString
 }
 
 void TFPrincipal::BotAlterarConfigClick() {
-    protegido([this] { alterarConfig(); });
+    ui::runGuarded([this] { alterarConfig(); });
 }
 
 void TFPrincipal::alterarConfig() {
@@ -71,9 +74,7 @@ void TFPrincipal::alterarConfig() {
         return;
     }
 
-    data::AbreConsulta(
-        FDQCurin, "SELECT CODIGO, DESCRICAO FROM TABS_PRECOS_PROD_SERV WHERE FILIAL=" +
-                      std::to_string(filial) + " AND ATIVO='S' AND CODIGO <> 1 ORDER BY CODIGO");
+    data::AbreConsulta(FDQCurin, config::SqlTabelasDeVenda(filial));
     if (FDQCurin.eof()) {
         FMsg->Erro(QStringLiteral("Nenhuma tabela de preços de venda foi localizada na filial "
                                   "informada, ou então a própria filial não existe na base de "
@@ -103,8 +104,8 @@ void TFPrincipal::alterarConfig() {
     if (selado.isEmpty())
         throw std::runtime_error("O registro de filial e tabela não pôde ser selado. Nada foi "
                                  "alterado.");
-    common::GravaIniString(VDirApp + QStringLiteral("ZedorErurav.ini"), QStringLiteral("Config"),
-                           QStringLiteral("Dados"), selado);
+    common::GravaIniString(VDirApp + QString::fromLatin1(config::kArquivoConfiguracoes),
+                           QStringLiteral("Config"), QStringLiteral("Dados"), selado);
     LeConfiguracoes();
 }
 
@@ -116,8 +117,7 @@ bool TFPrincipal::ValidaAdministrador(std::int32_t filial) {
                                 QStringLiteral("Informe a senha de um operador administrador"),
                                 ui::TFormatoPedidoInformacao::tfPass, QString(), kFormatoNumerico))
         return false;
-    data::AbreConsulta(FDQCurin, "SELECT ADMINISTRADOR, PASS FROM USUARIOS WHERE FILIAL=" +
-                                     std::to_string(filial) + " AND ATIVO='S'");
+    data::AbreConsulta(FDQCurin, config::SqlUsuariosAtivos(filial));
     for (; !FDQCurin.eof(); FDQCurin.next()) {
         if (SenhaDeAdministradorConfere(FDQCurin.asString("ADMINISTRADOR"),
                                         FDQCurin.asQString("PASS"), senha))
@@ -130,7 +130,7 @@ bool TFPrincipal::ValidaAdministrador(std::int32_t filial) {
 }
 
 void TFPrincipal::BitBtn2Click() {
-    protegido([this] { listarProdutos(); });
+    ui::runGuarded([this] { listarProdutos(); });
 }
 
 void TFPrincipal::listarProdutos() {
@@ -149,7 +149,7 @@ void TFPrincipal::listarProdutos() {
 }
 
 void TFPrincipal::EditFiltraProdChange() {
-    protegido([this] {
+    ui::runGuarded([this] {
         // The field takes capitals only.
         const QString texto = EditFiltraProd->text();
         const QString maiusculas = texto.toUpper();
@@ -173,14 +173,7 @@ void TFPrincipal::EditFiltraProdChange() {
 }
 
 void TFPrincipal::DBGrid4TitleClick(int coluna) {
-    protegido([this, coluna] {
-        const auto& colunas = DSProdutosListagem->columns();
-        if (coluna < 0 || coluna >= static_cast<int>(colunas.size()))
-            return;
-        data::OrdenaPorTitulo(VTagDBGrid4, FDMemProdutosListagem,
-                              colunas[static_cast<size_t>(coluna)].field);
-        DSProdutosListagem->refresh();
-    });
+    ui::runGuarded([this, coluna] { ui::OrdenaGridPorTitulo(DBGrid4, coluna); });
 }
 
 } // namespace vorn::app

@@ -7,6 +7,9 @@
 
 #include "app/Principal.h"
 
+#include "app/IconePrograma.h"
+#include "common/ProgramName.h"
+
 #include "ui/AparenciaPrincipal.h"
 #include "ui/GradeVisual.h"
 #include "ui/MemTableModel.h"
@@ -281,8 +284,8 @@ void TFPrincipal::criaBandeja() {
 
     TrayPrinc = new QSystemTrayIcon(this);
     TrayPrinc->setObjectName(QStringLiteral("TrayPrinc"));
-    TrayPrinc->setToolTip(QStringLiteral("Rarud Erevur VORN"));
-    TrayPrinc->setIcon(QApplication::windowIcon());
+    TrayPrinc->setToolTip(QString::fromUtf8(common::kProgramName));
+    TrayPrinc->setIcon(IconePrograma());
     TrayPrinc->setContextMenu(PopMenuTray);
     connect(TrayPrinc, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {

@@ -2,6 +2,8 @@
 
 #include "platform/Codepage.h"
 
+#include <QDir>
+
 #include <memory>
 #include <openssl/core_names.h>
 #include <openssl/err.h>
@@ -128,7 +130,9 @@ std::optional<QByteArray> rc2(bool encrypt, const QByteArray& input, const QByte
 
 } // namespace
 
-TChilKat::TChilKat() {
+TChilKat::TChilKat()
+    : FRepositorioCertificados(QStringLiteral("sql:") + QDir::homePath() +
+                               QStringLiteral("/.pki/nssdb")) {
     ZeraVariaveis();
 }
 

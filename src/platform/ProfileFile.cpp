@@ -165,6 +165,17 @@ QString readProfileString(const QString& file, const QString& section, const QSt
     }
 }
 
+QString readProfileStringStrict(const QString& file, const QString& section, const QString& key,
+                                const QString& defaultValue) {
+    const QByteArray path = QFile::encodeName(file);
+    if (path.isEmpty())
+        return defaultValue;
+    const std::optional<QByteArray> bytes = readWholeFile(path);
+    if (!bytes)
+        return defaultValue;
+    return ProfileText(*bytes).value(section, key).value_or(defaultValue);
+}
+
 void writeProfileString(const QString& file, const QString& section, const QString& key,
                         const QString& value) {
     const QByteArray path = QFile::encodeName(file);

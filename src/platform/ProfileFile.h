@@ -19,6 +19,13 @@ inline constexpr qsizetype kMaxProfileFileSize = 64 * 1024 * 1024;
 QString readProfileString(const QString& file, const QString& section, const QString& key,
                           const QString& defaultValue);
 
+// The same, but a file that exists and cannot be read is not taken for a missing one: it throws
+// ProfileError with the reason (a folder, no read permission, a loop of links, not a regular
+// file, too large). A missing file, section or key gives `defaultValue`. For settings whose
+// silent default would do harm, such as the sealed branch record.
+QString readProfileStringStrict(const QString& file, const QString& section, const QString& key,
+                                const QString& defaultValue);
+
 // Writes the value into `file`, creating the file (not its folder) and the section as needed.
 // Throws ProfileError with the failure's message when the file cannot be read back whole or
 // written: a path that is a folder or not a regular file, a read-only file (no write permission

@@ -84,18 +84,23 @@ void checkNames(const QString& section, const QString& key, const QString& value
 ProfileError::ProfileError(const QString& message) : std::runtime_error(message.toStdString()) {}
 
 ProfileText::ProfileText(QByteArray bytes) : bytes_(std::move(bytes)) {
-    utf16_ = bytes_.size() >= 2 && static_cast<unsigned char>(bytes_[0]) == 0xFF &&
-             static_cast<unsigned char>(bytes_[1]) == 0xFE;
-    start_ = utf16_ ? 2 : 0;
+    if (bytes_.startsWith("\xFF\xFE")) {
+        encoding_ = Encoding::Utf16;
+        start_ = 2;
+    } else if (bytes_.startsWith("\xEF\xBB\xBF")) {
+        encoding_ = Encoding::Utf8;
+        start_ = 3;
+    }
 }
 
 std::vector<ProfileText::Line> ProfileText::lines() const {
     // Lines are split on the code unit LF; a CR right before it belongs to the line end. In a
     // UTF-16 file an odd trailing byte stays part of the last line.
-    const qsizetype unit = utf16_ ? 2 : 1;
+    const bool utf16 = encoding_ == Encoding::Utf16;
+    const qsizetype unit = utf16 ? 2 : 1;
     const qsizetype size = bytes_.size();
     auto unitAt = [&](qsizetype i) -> char16_t {
-        if (!utf16_)
+        if (!utf16)
             return static_cast<unsigned char>(bytes_[i]);
         return static_cast<char16_t>(static_cast<unsigned char>(bytes_[i]) |
                                      (static_cast<unsigned char>(bytes_[i + 1]) << 8));
@@ -117,8 +122,10 @@ std::vector<ProfileText::Line> ProfileText::lines() const {
 
 QString ProfileText::content(const Line& line) const {
     const qsizetype length = line.contentEnd - line.begin;
-    if (!utf16_)
+    if (encoding_ == Encoding::Windows1252)
         return fromAnsi(std::string_view(bytes_.constData() + line.begin, size_t(length)));
+    if (encoding_ == Encoding::Utf8)
+        return QString::fromUtf8(bytes_.constData() + line.begin, length);
     QString text;
     text.reserve(length / 2);
     for (qsizetype i = line.begin; i + 2 <= line.contentEnd; i += 2)
@@ -128,8 +135,10 @@ QString ProfileText::content(const Line& line) const {
 }
 
 QByteArray ProfileText::encode(const QString& text) const {
-    if (!utf16_)
+    if (encoding_ == Encoding::Windows1252)
         return toAnsi(text);
+    if (encoding_ == Encoding::Utf8)
+        return text.toUtf8();
     QByteArray out;
     out.reserve(text.size() * 2);
     for (const QChar c : text) {

@@ -10,11 +10,13 @@
 //   value is removed; lines starting with ";" are comments; lines before the first section and
 //   lines without "=" are ignored;
 // - CR LF and LF line ends are both accepted;
-// - a file starting with the UTF-16 LE byte-order mark is UTF-16 LE, any other is Windows-1252.
+// - a file starting with the UTF-16 LE byte-order mark is UTF-16 LE, one starting with the UTF-8
+//   byte-order mark (as Notepad saves) is UTF-8, any other is Windows-1252.
 //
 // Changing a value rewrites only that line; a new key goes after the last non-blank line of its
-// section, a new section at the end of the file. Every other byte (comments, blank lines, line
-// ends, bytes that do not decode) stays as it was. An empty text becomes Windows-1252 with CR LF.
+// section, a new section at the end of the file, each in the file's own encoding. Every other
+// byte (the byte-order mark, comments, blank lines, line ends, bytes that do not decode) stays as
+// it was. An empty text becomes Windows-1252 with CR LF.
 
 #include <QByteArray>
 #include <QString>
@@ -44,8 +46,10 @@ public:
     // "]", a key name with "=" or starting with ";" or "[", an empty name.
     void setValue(const QString& section, const QString& key, const QString& value);
 
+    enum class Encoding { Windows1252, Utf8, Utf16 };
+
     const QByteArray& bytes() const { return bytes_; }
-    bool isUtf16() const { return utf16_; }
+    Encoding encoding() const { return encoding_; }
 
 private:
     struct Line {
@@ -61,7 +65,7 @@ private:
     QByteArray preferredLineEnd(const std::vector<Line>& lines) const;
 
     QByteArray bytes_;
-    bool utf16_ = false;
+    Encoding encoding_ = Encoding::Windows1252;
     qsizetype start_ = 0; // after the byte-order mark
 };
 

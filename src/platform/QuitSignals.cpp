@@ -20,7 +20,15 @@ std::atomic<bool> gPending{false};
 std::atomic<bool> gInstalled{false};
 static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free);
 
-constexpr int kSignals[] = {SIGTERM, SIGINT};
+// SIGHUP is what the processes of a closing terminal session or SSH connection get: it ends the
+// program as cleanly as SIGTERM does, not at once.
+constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+// A program started with SIGHUP ignored (nohup, a service manager) was asked to outlive its
+// session: that choice is kept.
+bool keepsItsHandler(int signo, const struct sigaction& previous) {
+    return signo == SIGHUP && previous.sa_handler == SIG_IGN;
+}
 
 extern "C" void onQuitSignal(int signo) {
     const int savedErrno = errno;
@@ -102,8 +110,11 @@ QuitSignals::QuitSignals(std::function<void()> onQuit) {
     for (int signo : kSignals)
         sigaddset(&action.sa_mask, signo);
     action.sa_flags = SA_RESTART;
-    for (std::size_t i = 0; i < std::size(kSignals); ++i)
-        ::sigaction(kSignals[i], &action, &state_->previous[i]);
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+        ::sigaction(kSignals[i], nullptr, &state_->previous[i]);
+        if (!keepsItsHandler(kSignals[i], state_->previous[i]))
+            ::sigaction(kSignals[i], &action, nullptr);
+    }
     state_->handlersSet = true;
 }
 

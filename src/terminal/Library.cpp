@@ -78,7 +78,7 @@ bool Library::start() {
             return false;
         }
         loop_ = std::make_unique<NetworkLoop>(registry_, std::move(std::get<UniqueFd>(listener)),
-                                              s.keepAliveTimeout);
+                                              s.keepAliveTimeout, s.maxPerAddress);
         return true;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "sc501ger: cannot start: %s\n", e.what());

@@ -1,5 +1,6 @@
 #include "terminal/NetworkLoop.h"
 
+#include <arpa/inet.h>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -41,9 +42,11 @@ void sendNow(int fd, std::string_view bytes) {
 
 } // namespace
 
-NetworkLoop::NetworkLoop(Registry& registry, UniqueFd listener, Clock::duration keepAliveTimeout)
+NetworkLoop::NetworkLoop(Registry& registry, UniqueFd listener, Clock::duration keepAliveTimeout,
+                         int maxPerAddress)
     : registry_(registry), listener_(std::move(listener)), epoll_(::epoll_create1(EPOLL_CLOEXEC)),
-      wake_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), keepAliveTimeout_(keepAliveTimeout) {
+      wake_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), keepAliveTimeout_(keepAliveTimeout),
+      maxPerAddress_(maxPerAddress) {
     if (!epoll_ || !wake_)
         throw std::runtime_error(std::string("cannot set up the network loop: ") +
                                  std::strerror(errno));
@@ -141,32 +144,44 @@ void NetworkLoop::acceptAll() {
         }
         const int on = 1;
         ::setsockopt(fd.get(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        const auto id = registry_.admit(peer.sin_addr.s_addr);
-        if (!id) {
-            refuse(std::move(fd));
+        const auto admitted = registry_.admit(peer.sin_addr.s_addr, maxPerAddress_);
+        if (const auto* refusal = std::get_if<Registry::Refusal>(&admitted)) {
+            refuse(std::move(fd), *refusal, peer.sin_addr.s_addr);
             continue;
         }
+        const auto id = std::get<std::int32_t>(admitted);
         auto c = std::make_unique<Connection>();
         c->fd = std::move(fd);
-        c->id = *id;
+        c->id = id;
         try {
-            watch(c->fd.get(), EPOLLIN, static_cast<std::uint64_t>(*id), true);
+            watch(c->fd.get(), EPOLLIN, static_cast<std::uint64_t>(id), true);
         } catch (...) {
-            registry_.remove(*id);
+            registry_.remove(id);
             throw;
         }
         Connection& ref = *c;
-        connections_.emplace(*id, std::move(c));
-        if (queue(ref, protocol::hello(*id)))
+        connections_.emplace(id, std::move(c));
+        if (queue(ref, protocol::hello(id)))
             flush(ref);
     }
 }
 
-void NetworkLoop::refuse(UniqueFd fd) {
-    sendNow(fd.get(),
-            protocol::encode(protocol::bye(protocol::reason::kFull,
-                                           std::to_string(SC501GER_MAX_TERMINALS) +
-                                               " terminals are connected; try again later")));
+void NetworkLoop::refuse(UniqueFd fd, Registry::Refusal why, std::uint32_t address) {
+    protocol::Message bye;
+    if (why == Registry::Refusal::TableFull) {
+        bye =
+            protocol::bye(protocol::reason::kFull, std::to_string(SC501GER_MAX_TERMINALS) +
+                                                       " terminals are connected; try again later");
+    } else {
+        char text[INET_ADDRSTRLEN] = "?";
+        in_addr addr{};
+        addr.s_addr = address;
+        ::inet_ntop(AF_INET, &addr, text, sizeof text);
+        bye = protocol::bye(protocol::reason::kAddressFull, std::to_string(maxPerAddress_) +
+                                                                " terminals are connected from " +
+                                                                text + "; try again later");
+    }
+    sendNow(fd.get(), protocol::encode(bye));
     linger(std::move(fd));
 }
 

@@ -22,8 +22,11 @@ namespace vorn::terminal {
 
 class NetworkLoop {
 public:
-    // Serves the listening socket until destroyed. Throws when the loop cannot be set up.
-    NetworkLoop(Registry& registry, UniqueFd listener, Clock::duration keepAliveTimeout);
+    // Serves the listening socket until destroyed: terminals that leave a keep-alive unanswered
+    // for `keepAliveTimeout` are dropped, and one client address may hold at most
+    // `maxPerAddress` connections. Throws when the loop cannot be set up.
+    NetworkLoop(Registry& registry, UniqueFd listener, Clock::duration keepAliveTimeout,
+                int maxPerAddress);
     // Stops the thread, then tells every terminal "BYE restart" and closes it. Never waits on
     // the network.
     ~NetworkLoop();
@@ -49,7 +52,7 @@ private:
     void run();
     void iterate();
     void acceptAll();
-    void refuse(UniqueFd fd);
+    void refuse(UniqueFd fd, Registry::Refusal why, std::uint32_t address);
     void readFrom(Connection& c);
     // False when the frame made the connection go.
     bool handleFrame(Connection& c, const std::string& frame);
@@ -69,6 +72,7 @@ private:
     UniqueFd epoll_;
     UniqueFd wake_;
     Clock::duration keepAliveTimeout_;
+    int maxPerAddress_;
     std::unordered_map<std::int32_t, std::unique_ptr<Connection>> connections_;
     std::unordered_map<int, Lingering> lingering_;
     std::vector<std::pair<std::int32_t, std::string>> outgoing_;

@@ -72,6 +72,7 @@ inline constexpr std::string_view kBarcodeTooLong = "barcode-too-long";
 inline constexpr std::string_view kNulInBarcode = "nul-in-barcode";
 inline constexpr std::string_view kTextTooLong = "text-too-long";
 inline constexpr std::string_view kFull = "full";
+inline constexpr std::string_view kAddressFull = "address-full";
 inline constexpr std::string_view kTimeout = "timeout";
 inline constexpr std::string_view kRestart = "restart";
 inline constexpr std::string_view kOverflow = "overflow";

@@ -27,17 +27,24 @@ std::int32_t Registry::freshId() {
     return lastId_;
 }
 
-std::optional<std::int32_t> Registry::admit(std::uint32_t address) {
+std::variant<std::int32_t, Registry::Refusal> Registry::admit(std::uint32_t address,
+                                                              int maxPerAddress) {
     std::lock_guard lock(mutex_);
     const auto* free = std::find(std::begin(table_.TabSock), std::end(table_.TabSock), 0);
     if (free == std::end(table_.TabSock))
-        return std::nullopt;
+        return Refusal::TableFull;
+    int& fromAddress = perAddress_[address];
+    if (fromAddress >= maxPerAddress)
+        return Refusal::AddressFull;
     const int slot = static_cast<int>(free - std::begin(table_.TabSock));
     const std::int32_t id = freshId();
     table_.TabSock[slot] = id;
     table_.TabUID[slot] = address;
     ++table_.NumSockConec;
-    links_[id].slot = slot;
+    ++fromAddress;
+    Link& link = links_[id];
+    link.slot = slot;
+    link.address = address;
     return id;
 }
 
@@ -49,18 +56,22 @@ void Registry::remove(std::int32_t id) {
     table_.TabSock[it->second.slot] = 0;
     table_.TabUID[it->second.slot] = 0;
     --table_.NumSockConec;
-    if (it->second.waiting > 0)
-        std::erase_if(queue_, [id](const Scan& s) { return s.id == id; });
+    if (const auto from = perAddress_.find(it->second.address);
+        from != perAddress_.end() && --from->second <= 0)
+        perAddress_.erase(from);
+    if (!it->second.waiting.empty())
+        std::erase(turns_, id);
     links_.erase(it);
 }
 
 Registry::Offer Registry::offer(std::int32_t id, std::string barcode) {
     std::lock_guard lock(mutex_);
     const auto it = links_.find(id);
-    if (it == links_.end() || it->second.waiting >= kMaxWaitingPerTerminal)
+    if (it == links_.end() || std::ssize(it->second.waiting) >= kMaxWaitingPerTerminal)
         return Offer::Busy;
-    ++it->second.waiting;
-    queue_.push_back({id, std::move(barcode)});
+    if (it->second.waiting.empty())
+        turns_.push_back(id);
+    it->second.waiting.push_back(std::move(barcode));
     return Offer::Queued;
 }
 
@@ -93,7 +104,8 @@ void Registry::clear() {
     std::lock_guard lock(mutex_);
     table_ = TTABSOCK{};
     links_.clear();
-    queue_.clear();
+    turns_.clear();
+    perAddress_.clear();
     dirty_.clear();
     wakePending_ = false;
 }
@@ -106,12 +118,15 @@ int Registry::copyTable(TTABSOCK& table) const {
 
 std::optional<Scan> Registry::next() {
     std::lock_guard lock(mutex_);
-    if (queue_.empty())
+    if (turns_.empty())
         return std::nullopt;
-    Scan scan = std::move(queue_.front());
-    queue_.pop_front();
-    Link& link = links_.at(scan.id); // remove() takes a terminal's barcodes with it
-    --link.waiting;
+    const std::int32_t id = turns_.front();
+    turns_.pop_front();
+    Link& link = links_.at(id); // remove() takes a terminal's turn with it
+    Scan scan{id, std::move(link.waiting.front())};
+    link.waiting.pop_front();
+    if (!link.waiting.empty())
+        turns_.push_back(id);
     link.lastHandedOut = scan.barcode;
     return scan;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 // What the program's thread and the network thread share: the connected-terminals table, the
-// queue of scanned barcodes and the frames the program sends. One mutex guards all of it; every
-// member function may be called from any thread and takes the lock only briefly.
+// scanned barcodes waiting to be handed out and the frames the program sends. One mutex guards all
+// of it; every member function may be called from any thread and takes the lock only briefly.
 
 #include "terminal/sc501ger.h"
 
@@ -14,14 +14,16 @@
 #include <string>
 #include <unordered_map>
 #include <utility>
+#include <variant>
 #include <vector>
 
 namespace vorn::terminal {
 
 using Clock = std::chrono::steady_clock;
 
-// How many of one terminal's barcodes may wait in the queue; beyond that it is told BUSY, so a
-// flooding terminal cannot starve the others.
+// How many of one terminal's barcodes may wait; beyond that it is told BUSY. The barcodes are
+// handed out one terminal after the other (round robin), so a terminal's waiting barcodes delay
+// another terminal's scan by at most one turn, however many they are.
 inline constexpr int kMaxWaitingPerTerminal = 8;
 // Bytes of answers the program may pile up for one terminal before sends to it fail; a terminal
 // that stops reading is dropped by its keep-alive timeout well before.
@@ -42,9 +44,14 @@ public:
 
     // The eventfd written when the program has frames to send (-1: none).
     void setWakeFd(int fd);
-    // Takes a free slot for a new terminal: its fresh identifier, or nothing when the table is
-    // full. The address is in network byte order.
-    std::optional<std::int32_t> admit(std::uint32_t address);
+    // Why a new terminal was not admitted.
+    enum class Refusal {
+        TableFull,   // every slot is taken
+        AddressFull, // its address holds `maxPerAddress` connections already
+    };
+    // Takes a free slot for a new terminal: its fresh identifier, or why it cannot have one. The
+    // address is in network byte order.
+    std::variant<std::int32_t, Refusal> admit(std::uint32_t address, int maxPerAddress);
     // The terminal has gone: its slot, its queued barcodes and its pending frames go with it.
     void remove(std::int32_t id);
     enum class Offer { Queued, Busy };
@@ -68,9 +75,10 @@ public:
 private:
     struct Link {
         int slot = 0;
-        int waiting = 0;           // barcodes of this terminal in queue_
-        std::string lastHandedOut; // the barcode an answer refers to
-        std::string outbox;        // encoded frames for the network thread
+        std::uint32_t address = 0;
+        std::deque<std::string> waiting; // its barcodes not handed out yet, oldest first
+        std::string lastHandedOut;       // the barcode an answer refers to
+        std::string outbox;              // encoded frames for the network thread
         std::optional<Clock::time_point> keepAliveSince;
     };
 
@@ -82,8 +90,11 @@ private:
     mutable std::mutex mutex_;
     TTABSOCK table_{};
     std::unordered_map<std::int32_t, Link> links_;
-    std::deque<Scan> queue_;
-    std::vector<std::int32_t> dirty_; // terminals with a non-empty outbox
+    // Terminals with waiting barcodes, in the order of their next turn: one barcode per turn, and
+    // a terminal with more waiting goes to the back again.
+    std::deque<std::int32_t> turns_;
+    std::unordered_map<std::uint32_t, int> perAddress_; // connections per client address
+    std::vector<std::int32_t> dirty_;                   // terminals with a non-empty outbox
     bool wakePending_ = false;
     int wakeFd_ = -1; // written under the lock, so it is never closed under a writer
     std::int32_t lastId_ = 0;

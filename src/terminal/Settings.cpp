@@ -1,11 +1,17 @@
 #include "terminal/Settings.h"
 
+#include "terminal/UniqueFd.h"
+#include "terminal/sc501ger.h"
+
 #include <arpa/inet.h>
+#include <cerrno>
 #include <charconv>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <cstring>
+#include <fcntl.h>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace vorn::terminal {
@@ -13,6 +19,8 @@ namespace vorn::terminal {
 namespace {
 
 constexpr std::string_view kSection = "Servidor";
+// Far more than any settings file holds; a larger file is not read whole.
+constexpr std::size_t kMaxFileSize = 1 << 20;
 
 std::string_view trim(std::string_view s) {
     const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
@@ -34,11 +42,14 @@ bool sameName(std::string_view a, std::string_view b) {
     return true;
 }
 
-// A file that starts with a UTF-16 LE byte-order mark holds UTF-16; the names and values this
-// file may use are all ASCII, so each code unit becomes one byte.
+// Settings files come from Windows editors too. A file that starts with a UTF-8 byte-order mark
+// (what Notepad writes) holds UTF-8: the mark goes, and the ASCII names and values this file uses
+// read as they are. A file that starts with a UTF-16 LE byte-order mark holds UTF-16: each code
+// unit becomes one byte.
 std::string narrow(std::string_view bytes) {
-    if (bytes.size() < 2 || static_cast<unsigned char>(bytes[0]) != 0xFF ||
-        static_cast<unsigned char>(bytes[1]) != 0xFE)
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        return std::string(bytes.substr(3));
+    if (!bytes.starts_with("\xFF\xFE"))
         return std::string(bytes);
     std::string out;
     for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
@@ -49,9 +60,12 @@ std::string narrow(std::string_view bytes) {
     return out;
 }
 
-// The values of the first [Servidor] section, first occurrence of each key.
-std::vector<std::pair<std::string_view, std::string_view>> sectionValues(std::string_view text) {
-    std::vector<std::pair<std::string_view, std::string_view>> values;
+using Values = std::vector<std::pair<std::string_view, std::string_view>>;
+
+// The values of the first [Servidor] section, first occurrence of each key; nothing when the text
+// has no such section.
+std::optional<Values> sectionValues(std::string_view text) {
+    Values values;
     bool inSection = false;
     bool sectionSeen = false;
     while (!text.empty()) {
@@ -77,12 +91,12 @@ std::vector<std::pair<std::string_view, std::string_view>> sectionValues(std::st
             value = value.substr(1, value.size() - 2);
         values.emplace_back(trim(line.substr(0, eq)), value);
     }
+    if (!sectionSeen)
+        return std::nullopt;
     return values;
 }
 
-std::optional<std::string_view>
-lookup(const std::vector<std::pair<std::string_view, std::string_view>>& values,
-       std::string_view key) {
+std::optional<std::string_view> lookup(const Values& values, std::string_view key) {
     for (const auto& [name, value] : values)
         if (sameName(name, key))
             return value;
@@ -127,7 +141,11 @@ std::filesystem::path settingsFile() {
 
 std::variant<Settings, std::string> parseSettings(std::string_view bytes) {
     const std::string text = narrow(bytes);
-    const auto values = sectionValues(text);
+    const auto section = sectionValues(text);
+    if (!section)
+        return "no [" + std::string(kSection) +
+               "] section; the server does not start rather than listen on the default address";
+    const Values& values = *section;
     Settings s;
     if (const auto port = lookup(values, "Porta")) {
         unsigned value = 0;
@@ -150,18 +168,52 @@ std::variant<Settings, std::string> parseSettings(std::string_view bytes) {
                    " is not a number of seconds (0.1 to 3600)";
         s.keepAliveTimeout = std::chrono::milliseconds(*ms);
     }
+    if (const auto limit = lookup(values, "MaxTerminaisPorEndereco")) {
+        int value = 0;
+        if (!allDigits(*limit) || limit->size() > 4 ||
+            std::from_chars(limit->data(), limit->data() + limit->size(), value).ec !=
+                std::errc() ||
+            value < 1 || value > SC501GER_MAX_TERMINALS)
+            return "MaxTerminaisPorEndereco=" + std::string(*limit) +
+                   " is not a number from 1 to " + std::to_string(SC501GER_MAX_TERMINALS);
+        s.maxPerAddress = value;
+    }
     return s;
 }
 
 std::variant<Settings, std::string> loadSettings(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        std::error_code ec;
-        if (!std::filesystem::exists(file, ec) && !ec)
+    const auto failed = [&](const std::string& why) {
+        return file.string() + ": " + why +
+               "; the server does not start rather than listen on the default address";
+    };
+    // O_NONBLOCK: a FIFO in the file's place must not hang the program's thread.
+    const UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!fd) {
+        if (errno == ENOENT)
             return Settings{};
-        return "cannot read " + file.string();
+        return failed(std::string("cannot be read: ") + std::strerror(errno));
     }
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0)
+        return failed(std::string("cannot be read: ") + std::strerror(errno));
+    if (S_ISDIR(info.st_mode))
+        return failed("is a folder, not a file");
+    if (!S_ISREG(info.st_mode))
+        return failed("is not a regular file");
+    std::string bytes;
+    char chunk[4096];
+    for (;;) {
+        const auto got = ::read(fd.get(), chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return failed(std::string("cannot be read: ") + std::strerror(errno));
+        if (got == 0)
+            break;
+        bytes.append(chunk, static_cast<std::size_t>(got));
+        if (bytes.size() > kMaxFileSize)
+            return failed("is too large for a settings file");
+    }
     auto result = parseSettings(bytes);
     if (auto* error = std::get_if<std::string>(&result))
         *error = file.string() + ": " + *error;

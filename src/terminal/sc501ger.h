@@ -16,8 +16,11 @@
  *   Endereco=0.0.0.0    IPv4 address to listen on
  *   TempoVivo=5         seconds a terminal has to answer a keep-alive before it is dropped
  *                       (0.1 to 3600, decimals allowed)
- * A missing file or key gives these defaults; a value that cannot be used makes tc_startserver
- * fail with a line on standard error. */
+ *   MaxTerminaisPorEndereco=32
+ *                       connections one client address may hold at once (1 to 1024)
+ * A missing file or key gives these defaults. A value that cannot be used, a file without a
+ * [Servidor] section, or a file that exists but cannot be read makes tc_startserver fail with a
+ * line on standard error: the server never falls back to listening on every address. */
 #ifndef SC501GER_H
 #define SC501GER_H
 
@@ -82,9 +85,10 @@ SC501GER_API int TCinet_ntoa(uint32_t address, char* buf);
  * no such terminal is connected. */
 SC501GER_API int bEnviaVivo(int32_t id);
 
-/* Takes the oldest waiting barcode: true with *id the terminal's identifier, buf (1024 bytes)
- * the barcode and its zero, *length its byte count (1 to 1023). False when none waits, with
- * *length 0. *port is not read or written and may be null. */
+/* Takes the next waiting barcode, the terminals taking turns: one barcode of each terminal that
+ * has some waiting, each terminal's in the order it scanned them. True with *id the terminal's
+ * identifier, buf (1024 bytes) the barcode and its zero, *length its byte count (1 to 1023). False
+ * when none waits, with *length 0. *port is not read or written and may be null. */
 SC501GER_API bool bReceiveBarcode(int32_t* id, int32_t* port, char* buf, int32_t* length);
 
 /* Answers the terminal's most recent barcode with a description and a price text; at most 100

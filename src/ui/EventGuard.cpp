@@ -1,22 +1,24 @@
 #include "ui/EventGuard.h"
 
+#include "common/ProgramName.h"
 #include "platform/MessageBox.h"
 
-#include <QString>
 #include <exception>
 
 namespace vorn::ui {
+
+void MostraErroPadrao(const QString& mensagem) {
+    platform::showMessageBox(QString::fromUtf8(common::kProgramName), mensagem,
+                             platform::MessageIcon::Critical);
+}
 
 void runGuarded(const std::function<void()>& work) {
     try {
         work();
     } catch (const std::exception& e) {
-        platform::showMessageBox(QStringLiteral("Rarud Erevur VORN"), QString::fromUtf8(e.what()),
-                                 platform::MessageIcon::Critical);
+        MostraErroPadrao(QString::fromUtf8(e.what()));
     } catch (...) {
-        platform::showMessageBox(QStringLiteral("Rarud Erevur VORN"),
-                                 QStringLiteral("Erro desconhecido."),
-                                 platform::MessageIcon::Critical);
+        MostraErroPadrao(QStringLiteral("Erro desconhecido"));
     }
 }
 

@@ -1,12 +1,13 @@
 #include "ui/Msg.h"
 
 #include "common/CapturaTela.h"
-#include "common/uFuncDirsArqs.h"
+#include "common/ErroLongo.h"
 #include "common/uFuncPubl.h"
 #include "platform/ProgramFolder.h"
 #include "ui/AparenciaCampos.h"
 #include "ui/EventGuard.h"
 #include "ui/MeuEdit.h"
+#include "ui/MsgAparencia.h"
 #include "ui/MsgComponentes.h"
 
 #include <QApplication>
@@ -26,118 +27,6 @@
 #include <stdexcept>
 
 namespace vorn::ui {
-
-// ---- Rules
-// ---------------------------------------------------------------------------------------
-
-int FaixaLarguraMsg(qsizetype L) {
-    if (L < 100)
-        return 0;
-    // Upper ends of bands 1 to 10; the lengths 601-650 and 801-850 have no band of their own.
-    static constexpr int limites[] = {150, 200, 250, 300, 350, 400, 451, 500, 550, 600};
-    for (int i = 0; i < 10; ++i)
-        if (L <= limites[i])
-            return i + 1;
-    if (L >= 651 && L <= 700)
-        return 11;
-    if (L >= 701 && L <= 750)
-        return 12;
-    if (L >= 751 && L <= 800)
-        return 13;
-    if (L >= 851 && L <= 900)
-        return 14;
-    return 15;
-}
-
-int LarguraMsg(const QString& texto) {
-    return 320 + 7 * FaixaLarguraMsg(texto.size()) +
-           10 * common::ContaOcorrencias(QStringLiteral("\r\n"), texto);
-}
-
-QString LegendaBotUm(const QString& VLabelBotUm) {
-    return VLabelBotUm.size() < 10 ? VLabelBotUm + QStringLiteral(" (enter)") : VLabelBotUm;
-}
-
-QString LegendaBotTres(const QString& VLabelBotTres) {
-    return VLabelBotTres.size() < 12 ? VLabelBotTres + QStringLiteral(" (ESC)") : VLabelBotTres;
-}
-
-QString NomeArquivoErroLongo(const QString& pastaPrograma, const QDate& dia, const QLocale& local) {
-    QString digitos;
-    for (const QChar c : local.toString(dia, QLocale::ShortFormat))
-        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
-            digitos += c;
-    return pastaPrograma + QStringLiteral("Temp/LongErr") + digitos + QStringLiteral(".txt");
-}
-
-QString TextoErroLongo(const QString& arquivo) {
-    return QStringLiteral("\t") +
-           QStringLiteral("Houve um erro, mas o tamanho da mensagem de erro ficou muito extensa e "
-                          "não pode ser exibida nesta tela. Ela foi gravada no arquivo ") +
-           arquivo +
-           QStringLiteral(" para que você possa analsá-la e tentar corrigir o problema. Abra esse "
-                          "arquivo e analise seu conteúdo para ") +
-           QStringLiteral("verificar qual foi o erro que ocorreu.") + QStringLiteral("\r\n\t") +
-           QStringLiteral("Caso tenha dificuldades, contate seu suporte técnico para orientações.");
-}
-
-std::optional<QDate> TextoParaData(const QString& texto, const QLocale& local) {
-    // The order of day, month and year is the order of the locale's short date format.
-    const QString formato = local.dateFormat(QLocale::ShortFormat);
-    const auto posicao = [&formato](QChar letra) { return formato.indexOf(letra); };
-    std::vector<std::pair<qsizetype, char>> ordem = {{posicao(QLatin1Char('d')), 'd'},
-                                                     {posicao(QLatin1Char('M')), 'M'},
-                                                     {posicao(QLatin1Char('y')), 'y'}};
-    if (std::any_of(ordem.begin(), ordem.end(), [](const auto& p) { return p.first < 0; }))
-        ordem = {{0, 'd'}, {1, 'M'}, {2, 'y'}};
-    std::sort(ordem.begin(), ordem.end());
-
-    static const QRegularExpression data(QStringLiteral("^\\s*(\\d{1,4})\\s*[/.\\-]\\s*(\\d{1,4})"
-                                                        "\\s*[/.\\-]\\s*(\\d{1,4})\\s*$"));
-    const auto achado = data.match(texto);
-    if (!achado.hasMatch())
-        return std::nullopt;
-    int dia = 0, mes = 0, ano = 0;
-    for (int i = 0; i < 3; ++i) {
-        const QString parte = achado.captured(i + 1);
-        const int valor = parte.toInt();
-        switch (ordem[static_cast<size_t>(i)].second) {
-        case 'd':
-            dia = valor;
-            break;
-        case 'M':
-            mes = valor;
-            break;
-        default:
-            ano = parte.size() <= 2 ? (valor < 50 ? 2000 + valor : 1900 + valor) : valor;
-        }
-    }
-    const QDate resultado(ano, mes, dia);
-    if (!resultado.isValid() || resultado <= QDate(1899, 12, 30))
-        return std::nullopt;
-    return resultado;
-}
-
-bool ResultadoPedidoInformacao(TFormatoPedidoInformacao tipo, const QString& VResult,
-                               const QLocale& local) {
-    switch (tipo) {
-    case TFormatoPedidoInformacao::tfInteiro: {
-        bool ok = false;
-        const int valor = VResult.trimmed().toInt(&ok, 10);
-        return ok && valor > 0;
-    }
-    case TFormatoPedidoInformacao::tfNumerico: {
-        // Read as the field reads it: group separators (a value shown as 1.234,50) do not count.
-        QString semGrupos = VResult;
-        semGrupos.remove(local.groupSeparator());
-        return TextoParaNumero(semGrupos, 0, local) > -1;
-    }
-    case TFormatoPedidoInformacao::tfData:
-        return TextoParaData(VResult, local).has_value();
-    default:
-        return !VResult.isEmpty();
-    }
-}
 
 // ---- Test seam
 // -----------------------------------------------------------------------------------
@@ -163,101 +52,6 @@ ScopedMsgAnswers::~ScopedMsgAnswers() {
 // ---------------------------------------------------------------------------------------
 
 namespace {
-
-struct Aparencia {
-    const char* cabecalho;
-    QColor area;
-    QColor texto;
-    QColor legenda;
-    QColor rodapeInicio, rodapeFim;
-    QColor cabecalhoInicio, cabecalhoFim;
-    bool botUm, botDois, botTres;
-    int imagem;
-};
-
-Aparencia AparenciaDe(TipoMsg tipo, std::int32_t configCorErro) {
-    const QColor branco(Qt::white), amarelo(Qt::yellow);
-    const QColor vermelhoIni(166, 0, 0), vermelhoFim(79, 0, 0);
-    switch (tipo) {
-    case TipoMsg::Sucesso:
-        return {"SUCESSO",   {19, 79, 26}, branco, amarelo, {7, 29, 10}, {19, 81, 26},
-                {7, 29, 10}, {19, 81, 26}, false,  false,   false,       1};
-    case TipoMsg::Erro:
-        if (configCorErro == 2)
-            return {"OCORREU UM ERRO", {146, 46, 46}, branco, branco, {105, 44, 75}, {65, 27, 46},
-                    {105, 44, 75},     {65, 27, 46},  false,  true,   false,         1};
-        return {"OCORREU UM ERRO", {223, 0, 0}, branco, branco, vermelhoIni, vermelhoFim,
-                vermelhoIni,       vermelhoFim, false,  true,   false,       1};
-    case TipoMsg::AvisoImportante:
-        return {"MUITA ATENÇÃO", {157, 0, 0},  amarelo, branco, vermelhoIni, vermelhoFim,
-                {62, 62, 55},    {35, 35, 31}, false,   true,   false,       1};
-    case TipoMsg::AvisoOutros:
-        // The warning sets its text colour too (black), so it never depends on the dialog before.
-        return {"AVISO",     {147, 147, 0}, QColor(Qt::black),
-                amarelo,     {47, 47, 0},   {132, 132, 0},
-                {47, 47, 0}, {132, 132, 0}, false,
-                true,        false,         2};
-    case TipoMsg::AvisoHelps:
-        return {"INFORMAÇÃO", {198, 255, 226}, QColor(Qt::black),
-                amarelo,      {19, 45, 72},    {112, 162, 216},
-                {19, 45, 72}, {112, 162, 216}, false,
-                true,         false,           1};
-    case TipoMsg::ConfirmacaoSimples:
-        return {"PEDIDO DE CONFIRMAÇÃO",
-                {179, 174, 117},
-                {0, 0, 64},
-                amarelo,
-                {86, 77, 20},
-                {143, 126, 33},
-                {86, 77, 20},
-                {143, 126, 33},
-                true,
-                false,
-                true,
-                2};
-    case TipoMsg::ConfirmacaoAtencao:
-        return {"ATENÇÃO - CONFIRMAÇÃO",
-                {157, 0, 0},
-                amarelo,
-                branco,
-                vermelhoIni,
-                vermelhoFim,
-                vermelhoIni,
-                vermelhoFim,
-                true,
-                false,
-                true,
-                2};
-    case TipoMsg::ConfirmacaoErro:
-        return {"ATENÇÃO - HOUVE UM ERRO",
-                {223, 0, 0},
-                branco,
-                branco,
-                vermelhoIni,
-                vermelhoFim,
-                vermelhoIni,
-                vermelhoFim,
-                true,
-                false,
-                true,
-                1};
-    case TipoMsg::PedidoInformacao:
-        // The request sets its header caption colour too (white).
-        return {"PEDIDO DE INFORMAÇÃO",
-                {67, 119, 205},
-                branco,
-                branco,
-                {0, 0, 130},
-                {0, 0, 64},
-                {0, 0, 130},
-                {0, 0, 64},
-                false,
-                true,
-                false,
-                1};
-    }
-    return AparenciaDe(TipoMsg::Erro, configCorErro);
-}
 
 QString TextoExibido(const QString& texto) {
     QString exibido = texto;
@@ -485,7 +279,7 @@ void TFMsg::DefineTexto(const QString& texto) {
 }
 
 void TFMsg::AplicaTipo(TipoMsg tipo) {
-    const Aparencia a = AparenciaDe(tipo, VConfigCorErro);
+    const AparenciaMsg a = AparenciaDe(tipo, VConfigCorErro);
     Cabecalho->DefineLegenda(QString::fromUtf8(a.cabecalho));
     fCorMensagem = a.area;
     for (QWidget* w : std::initializer_list<QWidget*>{this, PanelFundo, LabelVersaoEOutrasInf,
@@ -833,13 +627,8 @@ void TFMsg::Erro(const QString& VMsg, const QString& VOutrasInf) {
         if (pasta.isEmpty())
             throw std::runtime_error("A pasta do programa não pôde ser lida: a mensagem de erro "
                                      "longa não pôde ser gravada.");
-        const QString arquivo = NomeArquivoErroLongo(pasta, QDate::currentDate(), QLocale());
-        if (!QDir().mkpath(pasta + QStringLiteral("Temp")))
-            throw std::runtime_error(
-                (QStringLiteral("Não foi possível criar a pasta ") + pasta + QStringLiteral("Temp"))
-                    .toStdString());
-        common::TFuncDirArq::GravaArquivoTxt(VMsg, arquivo);
-        texto = TextoErroLongo(arquivo);
+        texto =
+            TextoErroLongo(common::GravaErroLongo(pasta, VMsg, QDate::currentDate(), QLocale()));
     }
     AjustaLargura(texto);
     LabelVersaoEOutrasInf->setVisible(!VOutrasInf.isEmpty());

@@ -7,6 +7,8 @@
 // event loop keeps serving every timer of the program, so terminals are answered while a dialog
 // waits. User-interface thread only; one dialog at a time.
 
+#include "ui/MsgRegras.h"
+
 #include <QDate>
 #include <QDialog>
 #include <QLocale>
@@ -30,50 +32,8 @@ class TMeuEdit;
 class TPainelGradiente;
 class TBotaoImagem;
 
-enum class TFormatoPedidoInformacao {
-    tfTexto,
-    tfInteiro,
-    tfNumerico,
-    tfTextoLista,
-    tfData,
-    tfPass
-};
-
-enum class TipoMsg {
-    Sucesso,
-    Erro,
-    AvisoImportante,
-    AvisoOutros,
-    AvisoHelps,
-    ConfirmacaoSimples,
-    ConfirmacaoAtencao,
-    ConfirmacaoErro,
-    PedidoInformacao
-};
-
 // How a dialog closed.
 enum TModalResult : int { mrNone = 0, mrCancel = 2, mrRetry = 4, mrYes = 6, mrNo = 7 };
-
-// ---- Rules of the dialog, free of widgets
-// --------------------------------------------------------
-
-// Width of a dialog for the text shown: 320 + 7 x band(length) + 10 x line breaks (CR LF).
-int FaixaLarguraMsg(qsizetype comprimento);
-int LarguraMsg(const QString& texto);
-// Button captions of the confirmations: " (enter)" added below 10 characters, " (ESC)" below 12.
-QString LegendaBotUm(const QString& VLabelBotUm);
-QString LegendaBotTres(const QString& VLabelBotTres);
-// <pasta>Temp/LongErr<digits of the date in the locale's short format>.txt
-QString NomeArquivoErroLongo(const QString& pastaPrograma, const QDate& dia, const QLocale& local);
-// The text shown instead of an error longer than 1000 characters that went to `arquivo`.
-QString TextoErroLongo(const QString& arquivo);
-// A date typed in the locale's short date order (day, month and year as numbers separated by "/"
-// or the locale's separator; two-digit years fall in 1950-2049); std::nullopt when it is not a
-// real date after 30/12/1899.
-std::optional<QDate> TextoParaData(const QString& texto, const QLocale& local);
-// Whether the value returned by a request is a usable value of its kind.
-bool ResultadoPedidoInformacao(TFormatoPedidoInformacao tipo, const QString& VResult,
-                               const QLocale& local);
 
 // ---- Test seam
 // -----------------------------------------------------------------------------------

@@ -47,18 +47,24 @@ public:
         return std::nullopt;
     }
 
-    // Keeps the event loop and the link turning for a while (keep-alives get answered).
-    void idle(int ms) {
+    // Keeps the event loop and the link turning until `done()` holds or `timeoutMs` passed;
+    // whether it held. Keep-alives get answered meanwhile; other messages wait for answer().
+    template <typename Predicate> bool idleUntil(Predicate done, int timeoutMs = 5000) {
         QElapsedTimer clock;
         clock.start();
-        while (clock.elapsed() < ms) {
+        for (;;) {
+            if (done())
+                return true;
+            if (clock.elapsed() >= timeoutMs)
+                return false;
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
             link_.flush();
             link_.pump();
-            while (link_.take()) {
-            }
         }
     }
+
+    // The keep-alives this terminal has answered so far.
+    std::size_t keepAlivesAnswered() const { return link_.keepAlivesAnswered(); }
 
 private:
     static tools::TerminalLink connect(std::uint16_t port) {

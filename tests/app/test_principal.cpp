@@ -1,8 +1,9 @@
 // The server window in-process: offscreen, with the real Firebird server of the tests and the
 // real terminal library on a loopback port.
 
-#include "ServerFolder.h"
 #include "TestTerminal.h"
+#include "TestWindow.h"
+#include "support/ServerFolder.h"
 
 #include "app/Principal.h"
 #include "app/TerminalScan.h"
@@ -38,12 +39,19 @@ struct LogRow {
     std::string conteudo;
 };
 
-std::vector<LogRow> logRows(data::MemTable& logs) {
+// A text field of a row, in UTF-8 (empty for NULL).
+std::string texto(const data::MemTable& table, int row, std::string_view field) {
+    const data::Value value = table.valueAt(row, table.indexOf(field));
+    return data::isNull(value) ? std::string() : utf8(std::get<std::string>(value));
+}
+
+std::vector<LogRow> logRows(const data::MemTable& logs) {
     std::vector<LogRow> rows;
-    for (logs.first(); !logs.eof(); logs.next()) {
-        EXPECT_TRUE(logs.asDateTime("DATA_HORA").isValid());
-        rows.push_back({logs.asQString("IP_ORIG_DESTINO").toStdString(),
-                        logs.asQString("CONTEUDO").toStdString()});
+    for (int row = 1; row <= logs.recordCount(); ++row) {
+        const data::Value quando = logs.valueAt(row, logs.indexOf("DATA_HORA"));
+        EXPECT_TRUE(std::holds_alternative<QDateTime>(quando) &&
+                    std::get<QDateTime>(quando).isValid());
+        rows.push_back({texto(logs, row, "IP_ORIG_DESTINO"), texto(logs, row, "CONTEUDO")});
     }
     return rows;
 }
@@ -77,14 +85,14 @@ TEST_F(Principal, GoodConfigurationLoadsPricesAndStartsTheTerminalService) {
     EXPECT_EQ(w.PageControl1->currentWidget(), w.TabTerminaisConectados);
     EXPECT_EQ(w.memPrecos().recordCount(), 12);
 
-    EXPECT_TRUE(w.timerEnvia().isActive());
-    EXPECT_EQ(w.timerEnvia().interval(), 10);
-    EXPECT_TRUE(w.timerAtualizaPrecos().isActive());
-    EXPECT_EQ(w.timerAtualizaPrecos().interval(), 600000);
-    EXPECT_TRUE(w.timerHideApp().isActive());
-    EXPECT_EQ(w.timerHideApp().interval(), 15000);
-    EXPECT_TRUE(w.timerTerminaisConectados().isActive());
-    EXPECT_EQ(w.timerTerminaisConectados().interval(), 1000);
+    EXPECT_TRUE(timer(w, "TimerEnvia")->isActive());
+    EXPECT_EQ(timer(w, "TimerEnvia")->interval(), 10);
+    EXPECT_TRUE(timer(w, "TimerAtualizaPrecos")->isActive());
+    EXPECT_EQ(timer(w, "TimerAtualizaPrecos")->interval(), 600000);
+    EXPECT_TRUE(timer(w, "TimerHideApp")->isActive());
+    EXPECT_EQ(timer(w, "TimerHideApp")->interval(), 15000);
+    EXPECT_TRUE(timer(w, "TimerTerminaisConectados")->isActive());
+    EXPECT_EQ(timer(w, "TimerTerminaisConectados")->interval(), 1000);
 
     const auto rows = logRows(w.memLogs());
     ASSERT_EQ(rows.size(), 1u);
@@ -130,10 +138,10 @@ TEST_F(Principal, BranchOrTableErrorsKeepTheTerminalServiceStopped) {
         EXPECT_TRUE(w.EditFilial->text().isEmpty());
         EXPECT_TRUE(w.EditTabPrecos->text().isEmpty());
         EXPECT_TRUE(logRows(w.memLogs()).empty());
-        EXPECT_FALSE(w.timerEnvia().isActive());
-        EXPECT_TRUE(w.timerHideApp().isActive());
-        EXPECT_TRUE(w.timerAtualizaPrecos().isActive());
-        EXPECT_TRUE(w.timerTerminaisConectados().isActive());
+        EXPECT_FALSE(timer(w, "TimerEnvia")->isActive());
+        EXPECT_TRUE(timer(w, "TimerHideApp")->isActive());
+        EXPECT_TRUE(timer(w, "TimerAtualizaPrecos")->isActive());
+        EXPECT_TRUE(timer(w, "TimerTerminaisConectados")->isActive());
         EXPECT_FALSE(w.memPrecos().active()); // not loaded at start-up
 
         // The first showing loads the cache all the same, with the codes as they stand.
@@ -160,7 +168,7 @@ TEST_F(Principal, FailedStartOfTheTerminalServiceIsLoggedOnce) {
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].origem, "Servidor");
     EXPECT_EQ(rows[0].conteudo, "Falha na ativação do servidor");
-    EXPECT_FALSE(w.timerEnvia().isActive());
+    EXPECT_FALSE(timer(w, "TimerEnvia")->isActive());
     EXPECT_FALSE(w.temErroTabelas());
 }
 
@@ -270,19 +278,50 @@ TEST_F(Principal, ConnectedTerminalsAreListedAndDropOffWhenTheyLeave) {
     TFPrincipal w({folder.programFile()});
     auto first = std::make_unique<TestTerminal>(folder.terminalPort());
     TestTerminal second(folder.terminalPort());
-    second.idle(1500);
-    data::MemTable& list = w.memTerminaisConectados();
-    ASSERT_EQ(list.recordCount(), 2);
+    const data::MemTable& list = w.memTerminaisConectados();
+    ASSERT_TRUE(second.idleUntil([&] { return list.recordCount() == 2; }));
     std::set<std::string> ids;
-    for (list.first(); !list.eof(); list.next()) {
-        EXPECT_EQ(list.asString("IP"), "127.0.0.1");
-        ids.insert(list.asString("COD_TERMINAL"));
+    for (int row = 1; row <= list.recordCount(); ++row) {
+        EXPECT_EQ(list.valueAt(row, list.indexOf("IP")), data::Value(std::string("127.0.0.1")));
+        ids.insert(std::get<std::string>(list.valueAt(row, list.indexOf("COD_TERMINAL"))));
     }
     EXPECT_EQ(ids.size(), 2u);
 
     first.reset();
-    second.idle(1500);
-    EXPECT_EQ(list.recordCount(), 1);
+    EXPECT_TRUE(second.idleUntil([&] { return list.recordCount() == 1; }));
+}
+
+TEST_F(Principal, EveryListedTerminalGetsItsKeepAlive) {
+    ServerFolder folder;
+    TFPrincipal w({folder.programFile()});
+    TestTerminal terminal(folder.terminalPort());
+    // The refresh of the list (once a second) sends each terminal a keep-alive.
+    EXPECT_TRUE(terminal.idleUntil([&] { return terminal.keepAlivesAnswered() >= 2; }));
+}
+
+TEST_F(Principal, NotFoundIsLoggedBeforeItIsSent) {
+    // When the log row cannot be written, the request ends there: the terminal gets no answer,
+    // as for any error on the way, rather than an answer the log never shows.
+    ServerFolder folder;
+    folder.writeSettings(1, 2);
+    bool relogioQuebrado = false;
+    app::AmbientePrincipal ambiente{folder.programFile()};
+    ambiente.agora = [&relogioQuebrado] {
+        if (relogioQuebrado)
+            throw std::runtime_error("relógio indisponível");
+        return QDateTime::currentDateTime();
+    };
+    TFPrincipal w(ambiente);
+    TestTerminal terminal(folder.terminalPort());
+    terminal.scan("7891000100011");
+    ASSERT_TRUE(terminal.answer().has_value());
+
+    platform::MessageBoxRecorder boxes;
+    relogioQuebrado = true;
+    terminal.scan("0000000000000");
+    ASSERT_TRUE(terminal.idleUntil([&] { return !boxes.shown().empty(); }));
+    EXPECT_EQ(boxes.shown()[0].text, "relógio indisponível");
+    EXPECT_FALSE(terminal.answer(300).has_value());
 }
 
 TEST(TerminalScan, SlotsTheRefreshExamines) {
@@ -342,7 +381,7 @@ TEST_F(Principal, DatabaseDownDuringATimedReloadKeepsThePricesAndShowsOneBox) {
         EXPECT_FALSE(boxes.shown()[0].text.isEmpty());
     }
     EXPECT_EQ(w.memPrecos().recordCount(), 12);
-    EXPECT_TRUE(w.memPrecos().locate("CODIGOBARRAS", data::Value(std::string("7891000100011"))));
+    EXPECT_TRUE(contemValor(w.memPrecos(), "CODIGOBARRAS", std::string("7891000100011")));
 
     ASSERT_EQ(runFirebirdScript("start '" + instance.path().string() + "'"), 0);
     platform::MessageBoxRecorder boxes;

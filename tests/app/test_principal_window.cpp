@@ -5,9 +5,11 @@
 #include "TestWindow.h"
 
 #include "app/Principal.h"
+#include "platform/Codepage.h"
 #include "ui/Msg.h"
 
 #include <QCheckBox>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -24,6 +26,15 @@ int logCount(TFPrincipal& w) {
 }
 
 } // namespace
+
+TEST(PrincipalWindow, TrayAndWindowCarryTheProgramIcon) {
+    // The tray entry is the only way back to a hidden server: it must have a picture.
+    Window win;
+    ASSERT_NE(win.w->TrayPrinc, nullptr);
+    EXPECT_FALSE(win.w->TrayPrinc->icon().isNull());
+    EXPECT_FALSE(win.w->TrayPrinc->icon().pixmap(22, 22).isNull());
+    EXPECT_FALSE(win.w->windowIcon().isNull());
+}
 
 TEST(PrincipalWindow, ClosingTheShownWindowHidesItAndTerminalsAreStillAnswered) {
     Window win;
@@ -54,8 +65,8 @@ TEST(PrincipalWindow, TheHiddenWindowClosesOnlyAfterYes) {
     ASSERT_EQ(answers.shown().size(), 1u);
     EXPECT_TRUE(answers.shown()[0].mensagem.contains("Gostaria de interromper a execução?"));
     EXPECT_TRUE(answers.shown()[0].mensagem.contains("impedirá que terminais consultem preços."));
-    EXPECT_TRUE(win.w->timerTerminaisConectados().isActive()); // still serving
-    EXPECT_TRUE(win.w->close());                               // "Sim"
+    EXPECT_TRUE(timer(*win.w, "TimerTerminaisConectados")->isActive()); // still serving
+    EXPECT_TRUE(win.w->close());                                        // "Sim"
 }
 
 TEST(PrincipalWindow, RestoringReloadsTheCacheAndStartsTheHidingAgain) {
@@ -65,12 +76,16 @@ TEST(PrincipalWindow, RestoringReloadsTheCacheAndStartsTheHidingAgain) {
         ui::ScopedMsgAnswers quiet;
         win.w->close();
     }
-    win.w->timerHideApp().stop();
-    win.w->memPrecos().emptyTable();
+    timer(*win.w, "TimerHideApp")->stop();
+    ASSERT_EQ(win.w->memPrecos().recordCount(), 12);
+    // A product leaves the shop's catalogue while the window is hidden; showing it again
+    // reloads the cache from the database.
+    runTestSql((win.folder.dir() / "Dados" / "KALUNDRA.FDB").string(),
+               "UPDATE PRODUTOS SET ATIVO='N' WHERE CODIGO=1;");
     win.w->TrayPrincClick();
     EXPECT_TRUE(win.w->isVisible());
-    EXPECT_EQ(win.w->memPrecos().recordCount(), 12);
-    EXPECT_TRUE(win.w->timerHideApp().isActive());
+    EXPECT_EQ(win.w->memPrecos().recordCount(), 11);
+    EXPECT_TRUE(timer(*win.w, "TimerHideApp")->isActive());
     EXPECT_EQ(win.w->MenuSair->text(), "Minimizar");
 
     // "Não Minimizar" keeps the window shown at the next tick; unticked, the tick hides it.
@@ -80,7 +95,7 @@ TEST(PrincipalWindow, RestoringReloadsTheCacheAndStartsTheHidingAgain) {
     win.w->BoxNaoMinimizar->setChecked(false);
     win.w->TimerHideAppTimer();
     EXPECT_FALSE(win.w->isVisible());
-    EXPECT_FALSE(win.w->timerHideApp().isActive());
+    EXPECT_FALSE(timer(*win.w, "TimerHideApp")->isActive());
 }
 
 TEST(PrincipalWindow, ClearingTheLogAsksFirst) {
@@ -108,7 +123,7 @@ TEST(PrincipalWindow, RestartingTheServerListensAnewOrSaysItFailed) {
         EXPECT_EQ(answers.shown()[0].mensagem.trimmed(), "Servidor reiniciado com sucesso.");
     }
     ASSERT_EQ(logCount(*win.w), 1); // the list was emptied, then the start row written
-    EXPECT_TRUE(win.w->timerEnvia().isActive());
+    EXPECT_TRUE(timer(*win.w, "TimerEnvia")->isActive());
     TestTerminal after(win.folder.terminalPort());
     after.scan("7891000100011");
     ASSERT_TRUE(after.answer().has_value());
@@ -120,9 +135,10 @@ TEST(PrincipalWindow, RestartingTheServerListensAnewOrSaysItFailed) {
     win.w->JvXPButton1Click();
     ASSERT_EQ(answers.shown().size(), 1u);
     EXPECT_EQ(answers.shown()[0].mensagem.trimmed(), "Falha na ativação do servidor");
-    EXPECT_FALSE(win.w->timerEnvia().isActive());
-    win.w->memLogs().last();
-    EXPECT_EQ(win.w->memLogs().asQString("CONTEUDO"), "Falha na ativação do servidor");
+    EXPECT_FALSE(timer(*win.w, "TimerEnvia")->isActive());
+    const data::MemTable& logs = win.w->memLogs();
+    EXPECT_EQ(logs.valueAt(logs.recordCount(), logs.indexOf("CONTEUDO")),
+              data::Value(platform::utf8ToAnsi("Falha na ativação do servidor")));
 }
 
 TEST(PrincipalWindow, TerminalsAreAnsweredWhileADialogWaits) {

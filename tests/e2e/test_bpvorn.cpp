@@ -1,13 +1,16 @@
 // End to end: the real bpvorn, headless, in a temporary program folder, against the tests'
 // Firebird server, scanned with the real vorn-terminal.
 
+#include "X11Windows.h"
 #include "support/FirebirdTestEnv.h"
 #include "support/FreePort.h"
 #include "support/TempDir.h"
+#include "support/VirtualDisplay.h"
 
 #include "common/SealedRecord.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
@@ -67,9 +70,15 @@ public:
         return env;
     }
 
-    // Starts bpvorn; waits until its terminal port answers (or it ended).
-    void start(const QString& lang = "pt_BR.UTF-8") {
-        server_.setProcessEnvironment(environment(lang));
+    // Starts bpvorn; waits until its terminal port answers (or it ended). `display`: the X
+    // display it shows its window on; none runs it headless.
+    void start(const QString& lang = "pt_BR.UTF-8", const QString& display = {}) {
+        QProcessEnvironment env = environment(lang);
+        if (!display.isEmpty()) {
+            env.insert("DISPLAY", display);
+            env.insert("QT_QPA_PLATFORM", "xcb");
+        }
+        server_.setProcessEnvironment(env);
         server_.setProgram(QString::fromStdString((dir_ / "bpvorn").string()));
         server_.start();
         ASSERT_TRUE(server_.waitForStarted(5000));
@@ -227,4 +236,31 @@ TEST(Bpvorn, MissingConexaoIniEndsWithItsMessage) {
     EXPECT_TRUE(err.contains("Não foi possível estabelecer o tipo da conexão. É provável que o "
                              "arquivo Conexao.ini tenha sido excluído ou alterado."))
         << err.toStdString();
+}
+
+TEST(Bpvorn, WindowTitleIsExactlyTheDesignedTextAndCarriesTheIcon) {
+    // Read as a window manager reads it: Qt must not append the application's name to the title.
+    VirtualDisplay display;
+    Installation inst;
+    inst.settings(1, 2, true);
+    inst.start("pt_BR.UTF-8", display.name());
+    ASSERT_TRUE(inst.waitUntilListening()) << inst.server().readAllStandardError().toStdString();
+    std::vector<X11Window> windows;
+    const auto serverWindow = [&]() -> const X11Window* {
+        windows = windowsWithTitles(display.name().toStdString());
+        for (const X11Window& w : windows)
+            if (w.title.starts_with("Rarud Erevur VORN - Servidor"))
+                return &w;
+        return nullptr;
+    };
+    QElapsedTimer clock;
+    clock.start();
+    const X11Window* window = serverWindow();
+    while (window == nullptr && clock.elapsed() < 20000) {
+        inst.server().waitForFinished(100);
+        window = serverWindow();
+    }
+    ASSERT_NE(window, nullptr) << "no server window on " << display.name().toStdString();
+    EXPECT_EQ(window->title, "Rarud Erevur VORN - Servidor - 2.0");
+    EXPECT_TRUE(window->hasIcon);
 }

@@ -260,6 +260,7 @@ TEST_F(Package, TheSettingsTemplatesReadAsTheProgramReadsThem) {
     EXPECT_EQ(s.port, 6500);
     EXPECT_EQ(s.address, "0.0.0.0");
     EXPECT_EQ(s.keepAliveTimeout.count(), 5000);
+    EXPECT_EQ(s.maxPerAddress, 32);
 
     // The example Conexao.ini: a workstation of a Linux database server (kind 6).
     vorn::config::TVarConexao con;

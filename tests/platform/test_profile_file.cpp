@@ -4,10 +4,12 @@
 
 #include <QFile>
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 #include <random>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace vorn::platform;
@@ -83,8 +85,11 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"a missing section gives the default", "[T]\nk=v\n", "S", "k", kDefault},
         ReadCase{"Windows-1252 bytes are decoded", "[S]\nk=P\xE3o \x80\n", "S", "k",
                  QString::fromUtf8("Pão €")},
-        ReadCase{"a UTF-8 byte-order mark is no UTF-16 mark (and hides the first section)",
-                 "\xEF\xBB\xBF[S]\nk=v\n", "S", "k", kDefault},
+        ReadCase{"a UTF-8 byte-order mark (Notepad) does not hide the first section",
+                 "\xEF\xBB\xBF[Config]\r\nDados=v\r\n", "Config", "Dados", "v"},
+        ReadCase{"a file with a UTF-8 byte-order mark is UTF-8",
+                 "\xEF\xBB\xBF[Se\xC3\xA7\xC3\xA3o]\r\nk=P\xC3\xA3o \xE2\x82\xAC\r\n", "SEÇÃO", "k",
+                 QString::fromUtf8("Pão €")},
         ReadCase{"UTF-16 LE with a byte-order mark", utf16(u"[Seção]\r\nk=Pão €\r\n"), "SEÇÃO", "k",
                  QString::fromUtf8("Pão €")},
         ReadCase{"UTF-16 without a byte-order mark is not UTF-16", utf16(u"[S]\r\nk=v\r\n", false),
@@ -129,6 +134,78 @@ TEST(ProfileReadBadInput, NeverFailsAndGivesTheDefault) {
     // A file that opens but cannot be read, for root too: reading /proc/self/mem at its start
     // fails with an input/output error.
     EXPECT_EQ(readProfileString("/proc/self/mem", "S", "k", kDefault), kDefault);
+}
+
+// ---- Telling an unreadable file from a missing one -------------------------------------------
+
+// Runs `check` in a child process as the unprivileged user "nobody" when this process is root
+// (as in CI), where no permission bit keeps a file from being read; its result is the child's.
+bool asUnprivilegedUser(const std::function<bool()>& check) {
+    if (::geteuid() != 0)
+        return check();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(2);
+        ::_exit(check() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST(ProfileReadStrict, AMissingFileGivesTheDefaultAndAReadableOneItsValue) {
+    TempDir dir;
+    writeFile(dir / "a.ini", "\xEF\xBB\xBF[Config]\r\nDados=v\r\n");
+    EXPECT_EQ(readProfileStringStrict(q(dir / "a.ini"), "Config", "Dados", kDefault), "v");
+    EXPECT_EQ(readProfileStringStrict(q(dir / "a.ini"), "Config", "Outro", kDefault), kDefault);
+    EXPECT_EQ(readProfileStringStrict(q(dir / "missing.ini"), "S", "k", kDefault), kDefault);
+    std::filesystem::create_symlink(dir / "missing.ini", dir / "dangling.ini");
+    EXPECT_EQ(readProfileStringStrict(q(dir / "dangling.ini"), "S", "k", kDefault), kDefault);
+}
+
+TEST(ProfileReadStrict, AFileThatExistsButCannotBeReadThrowsWithTheReason) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "folder.ini");
+    ASSERT_EQ(mkfifo((dir / "fifo.ini").c_str(), 0600), 0);
+    std::filesystem::create_symlink(dir / "loop-b.ini", dir / "loop-a.ini");
+    std::filesystem::create_symlink(dir / "loop-a.ini", dir / "loop-b.ini");
+    const struct {
+        QString path;
+        QString reason; // empty: any reason
+    } cases[] = {
+        {q(dir / "folder.ini"), "O caminho é uma pasta, não um arquivo."},
+        {q(dir / "fifo.ini"), "O caminho não é um arquivo comum."},
+        {q(dir / "loop-a.ini"), ""},
+        {"/proc/self/mem", ""}, // opens, but reading fails, for root too
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        try {
+            readProfileStringStrict(c.path, "S", "k", kDefault);
+            ADD_FAILURE() << "no failure";
+        } catch (const ProfileError& e) {
+            EXPECT_FALSE(e.message().isEmpty());
+            if (!c.reason.isEmpty()) {
+                EXPECT_EQ(e.message(), c.reason);
+            }
+        }
+        EXPECT_EQ(readProfileString(c.path, "S", "k", kDefault), kDefault)
+            << "the lenient read still gives the default";
+    }
+
+    // A file without read permission, in a folder the reader may enter.
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
+    writeFile(dir / "ZedorErurav.ini", "[Config]\r\nDados=v\r\n");
+    std::filesystem::permissions(dir / "ZedorErurav.ini", std::filesystem::perms::owner_write);
+    EXPECT_TRUE(asUnprivilegedUser([&] {
+        try {
+            readProfileStringStrict(q(dir / "ZedorErurav.ini"), "Config", "Dados", kDefault);
+        } catch (const ProfileError& e) {
+            return e.message() == QStringLiteral("Acesso negado.");
+        }
+        return false;
+    }));
 }
 
 // ---- Writing --------------------------------------------------------------------------------
@@ -199,7 +276,14 @@ INSTANTIATE_TEST_SUITE_P(
                   QString::fromUtf8("Pão ☃"),
                   utf16(u"; nota\r\n[Config]\r\nDados=Pão ☃\r\nk=1\r\n")},
         WriteCase{"a new key in a UTF-16 file", utf16(u"[S]\nk=1"), "S", "j", "2",
-                  utf16(u"[S]\nk=1\nj=2")}),
+                  utf16(u"[S]\nk=1\nj=2")},
+        WriteCase{"a UTF-8 file keeps its byte-order mark and is written in UTF-8",
+                  "\xEF\xBB\xBF[Config]\r\nDados=OLD\r\nnota=P\xC3\xA3o\r\n", "Config", "Dados",
+                  QString::fromUtf8("Pão ☃"),
+                  "\xEF\xBB\xBF[Config]\r\nDados=P\xC3\xA3o \xE2\x98\x83\r\nnota=P\xC3\xA3o\r\n"},
+        WriteCase{"a new key and section in a UTF-8 file", "\xEF\xBB\xBF[Config]\nDados=1\n",
+                  "Seção", "k", QString::fromUtf8("é"),
+                  "\xEF\xBB\xBF[Config]\nDados=1\n[Se\xC3\xA7\xC3\xA3o]\nk=\xC3\xA9\n"}),
     [](const testing::TestParamInfo<WriteCase>& info) {
         return "case" + std::to_string(info.index);
     });

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QTest>
 #include <csignal>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
@@ -28,9 +29,14 @@ void (*currentHandler(int signo))(int) {
 } // namespace
 
 TEST(QuitSignals, EachSignalCallsBackOnceFromTheEventLoopNotFromTheHandler) {
+    // The hangup as in a session, also when this test runs under nohup.
+    struct sigaction byDefault {};
+    byDefault.sa_handler = SIG_DFL;
+    struct sigaction savedHup {};
+    ::sigaction(SIGHUP, &byDefault, &savedHup);
     int calls = 0;
-    QuitSignals quitSignals([&] { ++calls; });
-    for (const int signo : {SIGTERM, SIGINT, SIGTERM}) {
+    auto quitSignals = vorn::platform::installQuitSignals([&] { ++calls; });
+    for (const int signo : {SIGTERM, SIGINT, SIGHUP, SIGTERM}) {
         SCOPED_TRACE(signo);
         const int before = calls;
         ASSERT_EQ(::raise(signo), 0);
@@ -39,6 +45,8 @@ TEST(QuitSignals, EachSignalCallsBackOnceFromTheEventLoopNotFromTheHandler) {
         QCoreApplication::processEvents();
         EXPECT_EQ(calls, before + 1);
     }
+    quitSignals.reset();
+    ::sigaction(SIGHUP, &savedHup, nullptr);
 }
 
 TEST(QuitSignals, TheHandlersThatWereThereBeforeComeBack) {
@@ -57,6 +65,35 @@ TEST(QuitSignals, TheHandlersThatWereThereBeforeComeBack) {
     EXPECT_EQ(currentHandler(SIGINT), SIG_IGN);
     ::sigaction(SIGTERM, &savedTerm, nullptr);
     ::sigaction(SIGINT, &savedInt, nullptr);
+}
+
+extern "C" void someoneElsesHandler(int) {}
+
+TEST(QuitSignals, AHangupHandlerThatWasThereBeforeComesBackAndAnIgnoredHangupStaysIgnored) {
+    struct sigaction saved {};
+    struct sigaction other {};
+    other.sa_handler = someoneElsesHandler;
+    ::sigaction(SIGHUP, &other, &saved);
+    {
+        QuitSignals quitSignals([] {});
+        EXPECT_NE(currentHandler(SIGHUP), someoneElsesHandler);
+    }
+    EXPECT_EQ(currentHandler(SIGHUP), someoneElsesHandler);
+
+    // Started under nohup: the hangup of the session is not the program's end.
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGHUP, &ignore, nullptr);
+    {
+        int calls = 0;
+        QuitSignals quitSignals([&] { ++calls; });
+        EXPECT_EQ(currentHandler(SIGHUP), SIG_IGN);
+        ::raise(SIGHUP);
+        QTest::qWait(50);
+        EXPECT_EQ(calls, 0);
+    }
+    EXPECT_EQ(currentHandler(SIGHUP), SIG_IGN);
+    ::sigaction(SIGHUP, &saved, nullptr);
 }
 
 TEST(QuitSignals, OnlyOneInstallationAtATime) {
@@ -78,19 +115,30 @@ protected:
     ScopedEnv xdg{"XDG_RUNTIME_DIR", runtime.path().string()};
 };
 
-TEST_F(QuitSignalsInAProgram, SigtermEndsItCleanlyWithTheGuardReleasedByTheCallback) {
-    EntryProbe server({"serve", "BPVORN"});
-    ASSERT_EQ(server.readLine(), "ready");
-    server.writeLine("go");
-    ::kill(static_cast<pid_t>(server.pid()), SIGTERM);
-    EXPECT_EQ(server.readLine(), "quit");
-    EXPECT_EQ(server.readLine(), "after-loop");
+TEST_F(QuitSignalsInAProgram, SigtermAndSighupEndItCleanlyWithTheGuardReleasedByTheCallback) {
+    // SIGHUP: the terminal session or SSH connection the server was started from ended.
+    for (const int signo : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signo));
+        // The probe inherits the hangup's disposition: the default, as in a session, also when
+        // this test runs under nohup.
+        struct sigaction byDefault {};
+        byDefault.sa_handler = SIG_DFL;
+        struct sigaction saved {};
+        ::sigaction(SIGHUP, &byDefault, &saved);
+        EntryProbe server({"serve", "BPVORN"});
+        ::sigaction(SIGHUP, &saved, nullptr);
+        ASSERT_EQ(server.readLine(), "ready");
+        server.writeLine("go");
+        ::kill(static_cast<pid_t>(server.pid()), signo);
+        EXPECT_EQ(server.readLine(), "quit");
+        EXPECT_EQ(server.readLine(), "after-loop");
 
-    // The program still runs, and its guard is free already.
-    SingleInstanceGuard guard;
-    EXPECT_TRUE(guard.tryAcquire("BPVORN"));
-    server.closeInput();
-    EXPECT_EQ(server.exitCode(), 0);
+        // The program still runs, and its guard is free already.
+        SingleInstanceGuard guard;
+        EXPECT_TRUE(guard.tryAcquire("BPVORN"));
+        server.closeInput();
+        EXPECT_EQ(server.exitCode(), 0);
+    }
 }
 
 TEST_F(QuitSignalsInAProgram, ASignalBeforeTheEventLoopRunsIsServedWhenItStarts) {

@@ -1,5 +1,7 @@
 #include "support/FirebirdTestEnv.h"
 
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -64,6 +66,29 @@ void createTestDatabase(const std::string& path, const std::string& dataset) {
                                          &output);
     if (status != 0)
         throw std::runtime_error("creating the test database " + path + " failed: " + output);
+}
+
+void runTestSql(const std::string& path, const std::string& sql) {
+    const FirebirdTestEnv& env = firebirdTestEnv();
+    QProcess isql;
+    // The user and password go through the environment, never the command line.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("ISC_USER"), QStringLiteral("VORNMASTER"));
+    environment.insert(QStringLiteral("ISC_PASSWORD"), QStringLiteral("x47#q802"));
+    isql.setProcessEnvironment(environment);
+    isql.setProcessChannelMode(QProcess::MergedChannels);
+    const QString address = QStringLiteral("inet://%1:%2/%3")
+                                .arg(QString::fromStdString(env.host))
+                                .arg(env.port)
+                                .arg(QString::fromStdString(path));
+    isql.start(QStringLiteral("isql-fb"), {QStringLiteral("-q"), QStringLiteral("-b"), address});
+    if (!isql.waitForStarted(10000))
+        throw std::runtime_error("cannot run isql-fb: " + isql.errorString().toStdString());
+    isql.write(QByteArray::fromStdString(sql + "\nCOMMIT;\n"));
+    isql.closeWriteChannel();
+    if (!isql.waitForFinished(60000) || isql.exitStatus() != QProcess::NormalExit ||
+        isql.exitCode() != 0)
+        throw std::runtime_error("isql-fb failed on " + path + ": " + isql.readAll().toStdString());
 }
 
 } // namespace vorn::test

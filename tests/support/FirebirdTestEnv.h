@@ -25,6 +25,11 @@ const FirebirdTestEnv& firebirdTestEnv();
 // generate:N); throws std::runtime_error with the script's output on failure.
 void createTestDatabase(const std::string& path, const std::string& dataset = "fixture");
 
+// Runs `sql` (statements ending in ";") with isql on the database at `path` of the shared server,
+// as the program's database user, and commits; throws std::runtime_error with isql's output when
+// it fails. For tests that change the shop's data under a running window.
+void runTestSql(const std::string& path, const std::string& sql);
+
 // Runs scripts/firebird with the arguments; returns its exit status, its output in `output`.
 int runFirebirdScript(const std::string& arguments, std::string* output = nullptr);
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,6 +62,9 @@ struct Received {
     std::string barcode;
     bool operator==(const Received&) const = default;
 };
+inline std::ostream& operator<<(std::ostream& os, const Received& r) {
+    return os << r.id << ":" << r.barcode;
+}
 std::optional<Received> receive();
 std::optional<Received> waitReceive(std::chrono::milliseconds timeout = 5s);
 

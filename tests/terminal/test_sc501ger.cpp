@@ -122,6 +122,10 @@ TEST(Sc501gerStart, SettingsThatCannotBeUsedKeepTheServerFromStarting) {
         {"[Servidor]\n" + portLine + "Endereco=localhost\n"},
         {"[Servidor]\nPorta=65a\nEndereco=127.0.0.1\n"},
         {"[Servidor]\n" + portLine + "Endereco=127.0.0.1\nTempoVivo=0\n"},
+        {"[Servidor]\n" + portLine + "Endereco=127.0.0.1\nMaxTerminaisPorEndereco=0\n"},
+        // ...a file without its section, which would otherwise listen on every address...
+        {"[Servidr]\n" + portLine + "Endereco=127.0.0.1\n"},
+        {""},
         // ...and an address that is no address of this machine.
         {"[Servidor]\n" + portLine + "Endereco=192.0.2.1\n"},
     };
@@ -137,47 +141,137 @@ TEST(Sc501gerStart, SettingsThatCannotBeUsedKeepTheServerFromStarting) {
     vInitialize();
 }
 
+TEST(Sc501gerStart, ASettingsFileThatCannotBeReadKeepsTheServerFromStarting) {
+    LibrarySettings settings(freeTcpPort()); // unsets the variable at the end
+    TempDir dir;
+    std::filesystem::create_directory(dir / "sc501ger.ini");
+    ::setenv("VORN_SC501GER_INI", (dir / "sc501ger.ini").c_str(), 1);
+    vInitialize();
+    EXPECT_EQ(tc_startserver(), 0);
+    vInitialize();
+}
+
+TEST(Sc501gerStart, AFileSavedWithAUtf8ByteOrderMarkListensWhereItSays) {
+    LibrarySettings settings(freeTcpPort());
+    settings.write("\xEF\xBB\xBF[Servidor]\r\nPorta=" + std::to_string(settings.port()) +
+                   "\r\nEndereco=127.0.0.1\r\n");
+    vInitialize();
+    ASSERT_EQ(tc_startserver(), 1);
+    RawTerminal terminal(settings.port());
+    EXPECT_GT(terminal.hello(), 0);
+    vInitialize();
+}
+
+// sc501ger_probe as a second process: it starts the library and says "started".
+class Probe {
+public:
+    // Runs `program` with `mode` (none when empty); without VORN_SC501GER_INI when `withoutIni`.
+    Probe(const std::string& program, const char* mode, bool withoutIni) {
+        int toProbe[2];
+        int fromProbe[2];
+        if (::pipe2(toProbe, O_CLOEXEC) != 0 || ::pipe2(fromProbe, O_CLOEXEC) != 0)
+            throw std::runtime_error("pipe2() failed");
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(toProbe[0], 0);
+            ::dup2(fromProbe[1], 1);
+            if (withoutIni)
+                ::unsetenv("VORN_SC501GER_INI");
+            ::signal(SIGHUP, SIG_DFL); // as in a session, also when this test runs under nohup
+            ::execl(program.c_str(), program.c_str(), mode, static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(toProbe[0]);
+        ::close(fromProbe[1]);
+        input_ = toProbe[1];
+        output_ = fromProbe[0];
+    }
+    ~Probe() {
+        closeInput();
+        if (!reaped()) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        ::close(output_);
+    }
+    Probe(const Probe&) = delete;
+    Probe& operator=(const Probe&) = delete;
+
+    // What the probe said first (within 10 s).
+    std::string said() {
+        char text[16] = {};
+        pollfd p{output_, POLLIN, 0};
+        const auto n = ::poll(&p, 1, 10000) == 1 ? ::read(output_, text, sizeof text - 1) : -1;
+        return std::string(text, n > 0 ? static_cast<std::size_t>(n) : 0);
+    }
+    void signal(int signo) { ::kill(pid_, signo); }
+    void closeInput() {
+        if (input_ >= 0)
+            ::close(input_);
+        input_ = -1;
+    }
+    // Its exit code once it ended (within 10 s); -1 when it did not end normally.
+    int exitStatus() { return reaped() && WIFEXITED(status_) ? WEXITSTATUS(status_) : -1; }
+
+private:
+    bool reaped() {
+        if (!reaped_)
+            reaped_ = waitUntil([&] { return ::waitpid(pid_, &status_, WNOHANG) == pid_; }, 10s);
+        return reaped_;
+    }
+
+    pid_t pid_ = -1;
+    int input_ = -1;
+    int output_ = -1;
+    int status_ = 0;
+    bool reaped_ = false;
+};
+
+std::string probeProgram() {
+    return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "sc501ger_probe")
+        .string();
+}
+
 TEST(Sc501gerStart, TheSettingsFileBesideTheExecutableIsFoundWithoutTheVariable) {
-    // sc501ger_probe starts the library, says "started" and runs until its input ends. A copy
-    // of it in a folder with its own sc501ger.ini must listen on that file's port.
+    // A copy of the probe in a folder with its own sc501ger.ini must listen on that file's port.
     TempDir folder;
     const std::string probe = folder.dir() + "sc501ger_probe";
-    std::filesystem::copy_file(
-        std::filesystem::read_symlink("/proc/self/exe").parent_path() / "sc501ger_probe", probe);
+    std::filesystem::copy_file(probeProgram(), probe);
     const std::uint16_t port = freeTcpPort();
     writeFile(folder / "sc501ger.ini",
               "[servidor]\r\n porta = \"" + std::to_string(port) + "\"\r\nEndereco=127.0.0.1\r\n");
 
-    int toProbe[2];
-    int fromProbe[2];
-    ASSERT_EQ(::pipe2(toProbe, O_CLOEXEC), 0);
-    ASSERT_EQ(::pipe2(fromProbe, O_CLOEXEC), 0);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(toProbe[0], 0);
-        ::dup2(fromProbe[1], 1);
-        ::unsetenv("VORN_SC501GER_INI");
-        ::execl(probe.c_str(), probe.c_str(), static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(toProbe[0]);
-    ::close(fromProbe[1]);
-    char said[16] = {};
-    pollfd p{fromProbe[0], POLLIN, 0};
-    const auto n = ::poll(&p, 1, 10000) == 1 ? ::read(fromProbe[0], said, sizeof said - 1) : -1;
-    EXPECT_EQ(std::string(said, n > 0 ? static_cast<std::size_t>(n) : 0), "started\n");
-    if (n > 0) {
+    Probe server(probe, nullptr, true);
+    const auto said = server.said();
+    EXPECT_EQ(said, "started\n");
+    if (said == "started\n") {
         RawTerminal terminal(port);
         EXPECT_GT(terminal.hello(), 0);
     }
-    ::close(toProbe[1]); // the probe ends with its input
-    int status = 0;
-    if (!waitUntil([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, 10s)) {
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, &status, 0);
+    server.closeInput(); // the probe ends with its input
+    EXPECT_EQ(server.exitStatus(), 0);
+}
+
+TEST(Sc501gerStart, AQuitSignalEndsTheProgramWithAByeToEveryTerminal) {
+    // SIGHUP comes when the session the server was started from ends.
+    for (const int signo : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signo));
+        LibrarySettings settings(freeTcpPort());
+        Probe server(probeProgram(), "until-signal", false);
+        ASSERT_EQ(server.said(), "started\n");
+        RawTerminal a(settings.port());
+        ASSERT_GT(a.hello(), 0);
+        RawTerminal b(settings.port(), "127.0.0.2");
+        ASSERT_GT(b.hello(), 0);
+
+        server.signal(signo);
+        for (auto* terminal : {&a, &b}) {
+            const auto lines = terminal->linesUntilClosed();
+            ASSERT_TRUE(lines.has_value());
+            EXPECT_EQ(*lines, std::vector<std::string>{"BYE restart the server restarts"});
+        }
+        EXPECT_EQ(server.exitStatus(), 0);
     }
-    ::close(fromProbe[0]);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST_F(Sc501ger, InitializeWhileRunningClosesEveryoneAndARestartHandsOutNewIdentifiers) {
@@ -247,10 +341,12 @@ TEST_F(Sc501ger, The1025thTerminalIsRefusedAndTheOthersCarryOn) {
     ::setrlimit(RLIMIT_NOFILE, &limit);
     ASSERT_GE(limit.rlim_cur, 2 * 1024u + 64) << "too few descriptors for this test";
 
+    // 32 hosts with 32 terminals each: as many as one address may connect.
+    const auto host = [](int i) { return "127.0.0." + std::to_string(2 + i / 32); };
     std::vector<std::unique_ptr<RawTerminal>> terminals;
     std::set<std::int32_t> ids;
     for (int i = 0; i < 1024; ++i) {
-        terminals.push_back(std::make_unique<RawTerminal>(port()));
+        terminals.push_back(std::make_unique<RawTerminal>(port(), host(i).c_str()));
         ids.insert(terminals.back()->hello());
     }
     EXPECT_EQ(ids.size(), 1024u);
@@ -259,7 +355,7 @@ TEST_F(Sc501ger, The1025thTerminalIsRefusedAndTheOthersCarryOn) {
     EXPECT_EQ(t.NumSockConec, 1024);
     EXPECT_EQ(std::set<std::int32_t>(std::begin(t.TabSock), std::end(t.TabSock)), ids);
 
-    RawTerminal extra(port());
+    RawTerminal extra(port(), "127.0.0.200");
     const auto refusal = extra.readLine();
     ASSERT_TRUE(refusal.has_value());
     EXPECT_EQ(refusal->rfind("BYE full ", 0), 0u) << *refusal;
@@ -276,7 +372,7 @@ TEST_F(Sc501ger, The1025thTerminalIsRefusedAndTheOthersCarryOn) {
     // A slot that frees up takes the next terminal.
     terminals[0].reset();
     ASSERT_TRUE(waitUntil([] { return table().NumSockConec == 1023; }));
-    RawTerminal late(port());
+    RawTerminal late(port(), host(0).c_str());
     const auto lateId = late.hello();
     EXPECT_GT(lateId, 0);
     EXPECT_EQ(table().TabSock[0], lateId);
@@ -379,13 +475,111 @@ TEST_F(Sc501ger, AFloodingTerminalIsToldBusyAndCannotPushOthersBack) {
     other.send("SCAN o\n");
     other.sync();
 
-    for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(receive(), (Received{idFlood, "f" + std::to_string(i)}));
+    // The honest scan comes right after the flooder's first, not after its whole backlog.
+    EXPECT_EQ(receive(), (Received{idFlood, "f0"}));
     EXPECT_EQ(receive(), (Received{idOther, "o"}));
+    for (int i = 1; i < 8; ++i)
+        EXPECT_EQ(receive(), (Received{idFlood, "f" + std::to_string(i)}));
     // Once its barcodes were taken, the terminal may queue again.
     flood.send("SCAN again\n");
     EXPECT_TRUE(flood.sync().empty());
     EXPECT_EQ(receive(), (Received{idFlood, "again"}));
+}
+
+TEST_F(Sc501ger, TerminalsTakeTurnsWhateverTheirBacklog) {
+    // Three flooders keep 8 scans waiting each; two honest terminals scan once, after them.
+    std::vector<std::unique_ptr<RawTerminal>> flooders;
+    std::vector<std::int32_t> floodIds;
+    for (int f = 0; f < 3; ++f) {
+        flooders.push_back(std::make_unique<RawTerminal>(port()));
+        floodIds.push_back(flooders.back()->hello());
+        std::string burst;
+        for (int i = 0; i < 8; ++i)
+            burst += "SCAN " + std::to_string(f) + "-" + std::to_string(i) + "\n";
+        flooders.back()->send(burst);
+        EXPECT_TRUE(flooders.back()->sync().empty());
+    }
+    RawTerminal honestA(port());
+    const auto idA = honestA.hello();
+    honestA.send("SCAN a\n");
+    honestA.sync();
+    RawTerminal honestB(port());
+    const auto idB = honestB.hello();
+    honestB.send("SCAN b\n");
+    honestB.sync();
+
+    // One barcode per terminal and turn, in the order the terminals first had one waiting.
+    std::vector<Received> expected;
+    for (int i = 0; i < 8; ++i) {
+        for (int f = 0; f < 3; ++f)
+            expected.push_back({floodIds[f], std::to_string(f) + "-" + std::to_string(i)});
+        if (i == 0) {
+            expected.push_back({idA, "a"});
+            expected.push_back({idB, "b"});
+        }
+    }
+    std::vector<Received> got;
+    while (auto r = receive())
+        got.push_back(*r);
+    EXPECT_EQ(got, expected);
+
+    // A terminal that leaves takes its turn with it; the others keep theirs.
+    flooders[0]->send("SCAN 0-x\nSCAN 0-y\n");
+    flooders[0]->sync();
+    flooders[1]->send("SCAN 1-x\n");
+    flooders[1]->sync();
+    flooders[0].reset();
+    ASSERT_TRUE(waitUntil([] { return table().NumSockConec == 4; }));
+    EXPECT_EQ(receive(), (Received{floodIds[1], "1-x"}));
+    EXPECT_FALSE(receive().has_value());
+}
+
+// ---- Connections per address ----
+
+TEST_F(Sc501ger, OneAddressGets32ConnectionsAndTheNextIsToldWhy) {
+    std::vector<std::unique_ptr<RawTerminal>> fromOneHost;
+    for (int i = 0; i < 32; ++i) {
+        fromOneHost.push_back(std::make_unique<RawTerminal>(port(), "127.0.0.7"));
+        ASSERT_GT(fromOneHost.back()->hello(), 0) << "connection " << i + 1;
+    }
+    RawTerminal over(port(), "127.0.0.7");
+    EXPECT_EQ(over.readLine(),
+              "BYE address-full 32 terminals are connected from 127.0.0.7; try again later");
+    EXPECT_TRUE(over.closedByServer());
+    EXPECT_EQ(table().NumSockConec, 32);
+
+    // Another host is not held back, and a connection that ends makes room for its host.
+    RawTerminal otherHost(port(), "127.0.0.8");
+    EXPECT_GT(otherHost.hello(), 0);
+    fromOneHost[5].reset();
+    ASSERT_TRUE(waitUntil([] { return table().NumSockConec == 32; }));
+    RawTerminal again(port(), "127.0.0.7");
+    EXPECT_GT(again.hello(), 0);
+    // The ones admitted are served as before.
+    fromOneHost[31]->send("SCAN 1\n");
+    EXPECT_EQ(waitReceive()->barcode, "1");
+}
+
+TEST(Sc501gerAddressLimit, TheLimitComesFromTheSettingsAndARestartResetsTheCount) {
+    LibrarySettings settings(freeTcpPort(), "MaxTerminaisPorEndereco=2\r\n");
+    vInitialize();
+    ASSERT_EQ(tc_startserver(), 1);
+    auto first = std::make_unique<RawTerminal>(settings.port(), "127.0.0.9");
+    EXPECT_GT(first->hello(), 0);
+    RawTerminal second(settings.port(), "127.0.0.9");
+    EXPECT_GT(second.hello(), 0);
+    RawTerminal third(settings.port(), "127.0.0.9");
+    EXPECT_EQ(third.readLine(),
+              "BYE address-full 2 terminals are connected from 127.0.0.9; try again later");
+
+    vInitialize(); // closes everyone
+    ASSERT_EQ(tc_startserver(), 1);
+    std::vector<std::unique_ptr<RawTerminal>> after;
+    for (int i = 0; i < 2; ++i) {
+        after.push_back(std::make_unique<RawTerminal>(settings.port(), "127.0.0.9"));
+        EXPECT_GT(after.back()->hello(), 0) << "the count of before the restart is gone";
+    }
+    vInitialize();
 }
 
 // ---- Misbehaving terminals ----

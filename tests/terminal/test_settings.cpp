@@ -4,7 +4,11 @@
 #include "terminal/Settings.h"
 
 #include <cstdlib>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace vorn::terminal {
 namespace {
@@ -19,7 +23,7 @@ Settings parsed(std::string_view text) {
 }
 
 TEST(TerminalSettings, MissingKeysGiveTheDefaults) {
-    for (const char* text : {"", "[Outro]\nPorta=1\n", "[Servidor]\n"}) {
+    for (const char* text : {"[Servidor]\n", "[Outro]\nPorta=1\n[servidor]\r\n", "[ Servidor ]"}) {
         const auto s = parsed(text);
         EXPECT_EQ(s.address, "0.0.0.0");
         EXPECT_EQ(s.port, 6500);
@@ -43,6 +47,12 @@ TEST(TerminalSettings, FollowsTheRulesOfProfileFiles) {
     EXPECT_EQ(parsed("[Servidor]\nTempoVivo=2.25").keepAliveTimeout, 2250ms);
 }
 
+TEST(TerminalSettings, TheLimitPerAddressIs32UnlessSet) {
+    EXPECT_EQ(parsed("[Servidor]\n").maxPerAddress, 32);
+    EXPECT_EQ(parsed("[Servidor]\nMaxTerminaisPorEndereco=1").maxPerAddress, 1);
+    EXPECT_EQ(parsed("[Servidor]\nmaxterminaisporendereco = 1024").maxPerAddress, 1024);
+}
+
 TEST(TerminalSettings, ReadsAUtf16File) {
     const std::string ascii = "[Servidor]\r\nPorta=7100\r\n";
     std::string utf16 = "\xFF\xFE";
@@ -51,14 +61,54 @@ TEST(TerminalSettings, ReadsAUtf16File) {
     EXPECT_EQ(parsed(utf16).port, 7100);
 }
 
+TEST(TerminalSettings, ReadsAUtf8FileWithAByteOrderMark) {
+    // As Notepad saves it: the mark right before the section's first bracket.
+    const auto s = parsed("\xEF\xBB\xBF[Servidor]\r\nPorta=7100\r\nEndereco=127.0.0.1\r\n");
+    EXPECT_EQ(s.port, 7100);
+    EXPECT_EQ(s.address, "127.0.0.1");
+}
+
+TEST(TerminalSettings, ATextWithoutAServidorSectionIsAnError) {
+    // Each of these would otherwise listen on port 6500 of every address.
+    const std::string texts[] = {"",
+                                 "\xEF\xBB\xBF",
+                                 "Porta=7000\nEndereco=127.0.0.1\n",
+                                 "[Outro]\nPorta=7000\n",
+                                 "[Servidor\nPorta=7000\n",
+                                 "; [Servidor]\nPorta=7000\n",
+                                 "\xEF\xBB\xBF\xEF\xBB\xBF[Servidor]\nPorta=7000\n",
+                                 std::string("\0[Servidor]\n", 12)};
+    for (const auto& text : texts) {
+        SCOPED_TRACE(text);
+        const auto result = parseSettings(text);
+        ASSERT_TRUE(std::holds_alternative<std::string>(result));
+        EXPECT_NE(std::get<std::string>(result).find("[Servidor]"), std::string::npos)
+            << "the error names the section";
+    }
+}
+
 TEST(TerminalSettings, ValuesThatCannotBeUsedAreErrors) {
-    for (const char* text :
-         {"[Servidor]\nPorta=0", "[Servidor]\nPorta=65536", "[Servidor]\nPorta=-1",
-          "[Servidor]\nPorta=80a", "[Servidor]\nPorta=", "[Servidor]\nEndereco=localhost",
-          "[Servidor]\nEndereco=1.2.3", "[Servidor]\nEndereco=256.1.1.1",
-          "[Servidor]\nEndereco=::1", "[Servidor]\nTempoVivo=0", "[Servidor]\nTempoVivo=0.09",
-          "[Servidor]\nTempoVivo=3601", "[Servidor]\nTempoVivo=1e3", "[Servidor]\nTempoVivo=-1",
-          "[Servidor]\nTempoVivo=1.", "[Servidor]\nTempoVivo="}) {
+    for (const char* text : {"[Servidor]\nPorta=0",
+                             "[Servidor]\nPorta=65536",
+                             "[Servidor]\nPorta=-1",
+                             "[Servidor]\nPorta=80a",
+                             "[Servidor]\nPorta=",
+                             "[Servidor]\nEndereco=localhost",
+                             "[Servidor]\nEndereco=1.2.3",
+                             "[Servidor]\nEndereco=256.1.1.1",
+                             "[Servidor]\nEndereco=::1",
+                             "[Servidor]\nTempoVivo=0",
+                             "[Servidor]\nTempoVivo=0.09",
+                             "[Servidor]\nTempoVivo=3601",
+                             "[Servidor]\nTempoVivo=1e3",
+                             "[Servidor]\nTempoVivo=-1",
+                             "[Servidor]\nTempoVivo=1.",
+                             "[Servidor]\nTempoVivo=",
+                             "[Servidor]\nMaxTerminaisPorEndereco=0",
+                             "[Servidor]\nMaxTerminaisPorEndereco=1025",
+                             "[Servidor]\nMaxTerminaisPorEndereco=-1",
+                             "[Servidor]\nMaxTerminaisPorEndereco=3x",
+                             "[Servidor]\nMaxTerminaisPorEndereco=99999999999"}) {
         SCOPED_TRACE(text);
         const auto result = parseSettings(text);
         ASSERT_TRUE(std::holds_alternative<std::string>(result));
@@ -88,6 +138,46 @@ TEST(TerminalSettings, AMissingFileGivesTheDefaultsAndABadOneNamesItself) {
     const auto bad = loadSettings(dir / "sc501ger.ini");
     ASSERT_TRUE(std::holds_alternative<std::string>(bad));
     EXPECT_NE(std::get<std::string>(bad).find((dir / "sc501ger.ini").string()), std::string::npos);
+}
+
+// Runs `check` in a child process as the unprivileged user "nobody" when this process is root
+// (as in CI), where no permission bit keeps a file from being read; its result is the child's.
+bool asUnprivilegedUser(const std::function<bool()>& check) {
+    if (::geteuid() != 0)
+        return check();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(2);
+        ::_exit(check() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST(TerminalSettings, AFileThatExistsButCannotBeReadIsAnErrorNotTheDefaults) {
+    test::TempDir dir;
+    std::filesystem::create_directory(dir / "folder.ini");
+    ASSERT_EQ(::mkfifo((dir / "fifo.ini").c_str(), 0600), 0); // opening it must not block
+    std::filesystem::create_symlink(dir / "loop-b.ini", dir / "loop-a.ini");
+    std::filesystem::create_symlink(dir / "loop-a.ini", dir / "loop-b.ini");
+    // Opens, but reading it at its start fails with an input/output error, for root too.
+    const std::filesystem::path unreadable = "/proc/self/mem";
+    for (const auto& file :
+         {dir / "folder.ini", dir / "fifo.ini", dir / "loop-a.ini", unreadable}) {
+        SCOPED_TRACE(file);
+        const auto result = loadSettings(file);
+        ASSERT_TRUE(std::holds_alternative<std::string>(result));
+        EXPECT_NE(std::get<std::string>(result).find(file.string()), std::string::npos);
+    }
+
+    // A file without read permission, in a folder the reader may enter.
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
+    test::writeFile(dir / "private.ini", "[Servidor]\nEndereco=127.0.0.1\n");
+    std::filesystem::permissions(dir / "private.ini", std::filesystem::perms::owner_write);
+    EXPECT_TRUE(asUnprivilegedUser(
+        [&] { return std::holds_alternative<std::string>(loadSettings(dir / "private.ini")); }));
 }
 
 } // namespace

@@ -213,5 +213,46 @@ TEST(VornTerminalLoad, CountsSentAnsweredAndUnansweredScans) {
     }
 }
 
+TEST(VornTerminalLoad, IntervalLinesAddUpToTheTotals) {
+    ServerStandIn server("", kPrices, {"silent"});
+    ASSERT_TRUE(server.started());
+    const auto r =
+        run("vorn-terminal-load",
+            {"--port", QString::number(server.port()), "--terminals", "3", "--rate", "100",
+             "--duration", "1.2", "--timeout", "0.3", "--interval", "0.25", "789", "silent"});
+    EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+    long sent = 0, answered = 0, found = 0, unanswered = 0;
+    int lines = 0;
+    for (const auto& line : QString::fromStdString(r.out).split('\n')) {
+        if (!line.startsWith("interval "))
+            continue;
+        ++lines;
+        long s = 0, a = 0, f = 0, n = 0, x = 0, u = 0, w = 0;
+        int connected = 0;
+        double t = 0, p50 = 0, p99 = 0, max = 0;
+        ASSERT_EQ(std::sscanf(line.toUtf8().constData(),
+                              "interval t=%lf connected=%d sent=%ld answered=%ld found=%ld "
+                              "notfound=%ld refused=%ld unanswered=%ld waiting=%ld latency_ms "
+                              "p50=%lf p99=%lf max=%lf",
+                              &t, &connected, &s, &a, &f, &n, &x, &u, &w, &p50, &p99, &max),
+                  12)
+            << line.toStdString();
+        EXPECT_EQ(connected, 3);
+        EXPECT_EQ(a, f + n);
+        EXPECT_TRUE(a == 0 || (0 < p50 && p50 <= p99 && p99 <= max)) << line.toStdString();
+        sent += s;
+        answered += a;
+        found += f;
+        unanswered += u;
+    }
+    EXPECT_GE(lines, 4) << r.out;
+    auto v = keyValues(r.out);
+    EXPECT_EQ(sent, std::stol(v["sent"]));
+    EXPECT_EQ(answered, std::stol(v["answered"]));
+    EXPECT_EQ(found, std::stol(v["found"]));
+    EXPECT_EQ(unanswered, std::stol(v["unanswered"])) << "every silent scan counted once";
+    EXPECT_EQ(unanswered, sent / 2);
+}
+
 } // namespace
 } // namespace vorn::test

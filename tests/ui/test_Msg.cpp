@@ -1,3 +1,4 @@
+#include "common/ErroLongo.h"
 #include "ui/Msg.h"
 
 #include "platform/Codepage.h"
@@ -269,9 +270,11 @@ TEST_F(MsgTest, ALongErrorThatCannotBeWrittenThrowsAndShowsNothing) {
 
 TEST(MsgRules, LongErrorFileNameTakesTheDigitsOfTheShortDate) {
     const QDate day(2025, 12, 10);
-    EXPECT_EQ(NomeArquivoErroLongo("/p/", day, QLocale(QLocale::Portuguese, QLocale::Brazil)),
+    EXPECT_EQ(vorn::common::NomeArquivoErroLongo("/p/", day,
+                                                 QLocale(QLocale::Portuguese, QLocale::Brazil)),
               "/p/Temp/LongErr10122025.txt");
-    EXPECT_EQ(NomeArquivoErroLongo("/p/", day, QLocale(QLocale::English, QLocale::UnitedStates)),
+    EXPECT_EQ(vorn::common::NomeArquivoErroLongo("/p/", day,
+                                                 QLocale(QLocale::English, QLocale::UnitedStates)),
               "/p/Temp/LongErr121025.txt");
 }
 

@@ -1,1 +1,0 @@
-target_sources(vorn_common PRIVATE ${CMAKE_CURRENT_LIST_DIR}/SealedRecord.cpp)
