@@ -2,6 +2,7 @@
 // server window's creation is the whole start-up; the program runs until the window is closed
 // from the tray menu, or until SIGTERM or SIGINT.
 
+#include "app/CommandLine.h"
 #include "app/IconePrograma.h"
 #include "app/Principal.h"
 #include "common/ProgramName.h"
@@ -18,6 +19,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <memory>
 
 namespace {
@@ -84,6 +86,9 @@ int executa(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // --help and --version answer before anything starts: no guard, no autostart entry, no files.
+    if (const auto fim = vorn::app::handleCommandLine(argc, argv, std::cout, std::cerr))
+        return *fim;
     try {
         return executa(argc, argv);
     } catch (const std::exception& e) {
