@@ -1,6 +1,6 @@
 // bpvorn: the price-check server. One instance per user session (outside remote sessions); the
 // server window's creation is the whole start-up; the program runs until the window is closed
-// from the tray menu, or until SIGTERM or SIGINT.
+// from the tray menu, or until SIGTERM, SIGINT or SIGHUP.
 
 #include "app/CommandLine.h"
 #include "app/IconePrograma.h"
