@@ -1,6 +1,7 @@
 #include "platform/ProfileFile.h"
 
 #include "support/TempDir.h"
+#include "support/Unprivileged.h"
 
 #include <QFile>
 #include <csignal>
@@ -13,6 +14,7 @@
 #include <unistd.h>
 
 using namespace vorn::platform;
+using vorn::test::asUnprivilegedUser;
 using vorn::test::q;
 using vorn::test::readFile;
 using vorn::test::TempDir;
@@ -137,22 +139,6 @@ TEST(ProfileReadBadInput, NeverFailsAndGivesTheDefault) {
 }
 
 // ---- Telling an unreadable file from a missing one -------------------------------------------
-
-// Runs `check` in a child process as the unprivileged user "nobody" when this process is root
-// (as in CI), where no permission bit keeps a file from being read; its result is the child's.
-bool asUnprivilegedUser(const std::function<bool()>& check) {
-    if (::geteuid() != 0)
-        return check();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
-            ::_exit(2);
-        ::_exit(check() ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 TEST(ProfileReadStrict, AMissingFileGivesTheDefaultAndAReadableOneItsValue) {
     TempDir dir;

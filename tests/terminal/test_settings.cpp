@@ -1,6 +1,7 @@
 // The library's settings file: where it is and how its values are read.
 
 #include "support/TempDir.h"
+#include "support/Unprivileged.h"
 #include "terminal/Settings.h"
 
 #include <cstdlib>
@@ -140,22 +141,6 @@ TEST(TerminalSettings, AMissingFileGivesTheDefaultsAndABadOneNamesItself) {
     EXPECT_NE(std::get<std::string>(bad).find((dir / "sc501ger.ini").string()), std::string::npos);
 }
 
-// Runs `check` in a child process as the unprivileged user "nobody" when this process is root
-// (as in CI), where no permission bit keeps a file from being read; its result is the child's.
-bool asUnprivilegedUser(const std::function<bool()>& check) {
-    if (::geteuid() != 0)
-        return check();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
-            ::_exit(2);
-        ::_exit(check() ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 TEST(TerminalSettings, AFileThatExistsButCannotBeReadIsAnErrorNotTheDefaults) {
     test::TempDir dir;
     std::filesystem::create_directory(dir / "folder.ini");
@@ -176,7 +161,7 @@ TEST(TerminalSettings, AFileThatExistsButCannotBeReadIsAnErrorNotTheDefaults) {
     std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
     test::writeFile(dir / "private.ini", "[Servidor]\nEndereco=127.0.0.1\n");
     std::filesystem::permissions(dir / "private.ini", std::filesystem::perms::owner_write);
-    EXPECT_TRUE(asUnprivilegedUser(
+    EXPECT_TRUE(test::asUnprivilegedUser(
         [&] { return std::holds_alternative<std::string>(loadSettings(dir / "private.ini")); }));
 }
 
