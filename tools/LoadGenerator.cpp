@@ -86,8 +86,9 @@ public:
         while (!stopRequested() && Clock::now() < end) {
             auto due = end;
             if (options_.rate > 0 && !options_.barcodes.empty()) {
-                due = start + std::chrono::duration_cast<Clock::duration>(
-                                  std::chrono::duration<double>(index / options_.rate));
+                due = start +
+                      std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
+                          static_cast<double>(index) / options_.rate));
                 for (auto now = Clock::now(); due <= now && due < end;) {
                     Terminal* t = nextAlive(next);
                     if (t == nullptr)
@@ -101,8 +102,9 @@ public:
                     ++report_.sent;
                     ++interval_.sent;
                     ++index;
-                    due = start + std::chrono::duration_cast<Clock::duration>(
-                                      std::chrono::duration<double>(index / options_.rate));
+                    due = start +
+                          std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
+                              static_cast<double>(index) / options_.rate));
                 }
             }
             serve(std::min({due, end, reportDue()}));
@@ -296,7 +298,8 @@ double percentile(std::vector<double> values, double p) {
     if (values.empty())
         return 0;
     std::sort(values.begin(), values.end());
-    const auto rank = static_cast<std::size_t>(std::ceil(p / 100.0 * values.size()));
+    const auto rank =
+        static_cast<std::size_t>(std::ceil(p / 100.0 * static_cast<double>(values.size())));
     return values[std::clamp<std::size_t>(rank, 1, values.size()) - 1];
 }
 

@@ -62,7 +62,7 @@ QString commonNameOf(CERTCertificate* certificate) {
     char* name = CERT_GetCommonName(&certificate->subject);
     if (name == nullptr)
         return {};
-    const QString text = QString::fromUtf8(name);
+    QString text = QString::fromUtf8(name);
     PORT_Free(name);
     return text;
 }

@@ -21,7 +21,7 @@ QString GravaErroLongo(const QString& pastaPrograma, const QString& mensagem, co
     if (!QDir().mkpath(pasta))
         throw std::runtime_error(
             (QStringLiteral("Não foi possível criar a pasta ") + pasta).toStdString());
-    const QString arquivo = NomeArquivoErroLongo(pastaPrograma, dia, local);
+    QString arquivo = NomeArquivoErroLongo(pastaPrograma, dia, local);
     TFuncDirArq::GravaArquivoTxt(mensagem, arquivo);
     return arquivo;
 }

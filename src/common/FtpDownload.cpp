@@ -22,7 +22,8 @@ struct LiberaCurl {
 
 size_t grava(char* dados, size_t tamanho, size_t quantos, void* destino) {
     auto* arquivo = static_cast<QSaveFile*>(destino);
-    const qint64 bytes = static_cast<qint64>(tamanho * quantos);
+    const std::size_t total = tamanho * quantos;
+    const auto bytes = static_cast<qint64>(total);
     return arquivo->write(dados, bytes) == bytes ? tamanho * quantos : 0;
 }
 

@@ -189,7 +189,7 @@ QString TChilKatHttp::QuickGetStr(const QString& url) {
     }
     char* contentType = nullptr;
     curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &contentType);
-    const QString text = decode(body.bytes, contentType);
+    QString text = decode(body.bytes, contentType);
     if (text.isEmpty())
         state_->lastError =
             QStringLiteral("O servidor respondeu sem conteúdo (código HTTP %1).").arg(status);

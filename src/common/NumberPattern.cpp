@@ -100,7 +100,7 @@ Rounded roundTo(const Decimal& value, int decimals) {
     }
     // At least one integer digit, so cutting below never runs past the front.
     if (static_cast<int>(digits.size()) <= scale)
-        digits.insert(0, static_cast<size_t>(scale - static_cast<int>(digits.size()) + 1), '0');
+        digits.insert(0, static_cast<size_t>(scale - static_cast<int>(digits.size())) + 1, '0');
     if (scale <= decimals) {
         digits.append(static_cast<size_t>(decimals - scale), '0');
     } else {

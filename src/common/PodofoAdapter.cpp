@@ -35,7 +35,7 @@ QString describe(const PdfError& error) {
 
 PdfString pdfText(const QString& text) {
     const QByteArray utf8 = text.toUtf8();
-    return PdfString(reinterpret_cast<const pdf_utf8*>(utf8.constData()));
+    return {reinterpret_cast<const pdf_utf8*>(utf8.constData())};
 }
 
 // The built-in mark: a grey circle with a green check, in the square (x, y, side).
@@ -154,7 +154,8 @@ bool PdfIncrementalSigner::sign(const QString& outputPath, int page,
                     w = std::max(w, font->GetFontMetrics()->StringWidth(pdfText(line)));
                 return w;
             };
-            const double lineCount = std::max<double>(1, appearance.lines.size());
+            const double lineCount =
+                std::max<double>(1, static_cast<double>(appearance.lines.size()));
             const bool check = appearance.image == PdfSignatureAppearance::Image::GreenCheck;
             if (height <= 0)
                 height = lineCount * fontSize * kLineSpacing + 2 * kPadding;
@@ -218,7 +219,7 @@ bool PdfIncrementalSigner::sign(const QString& outputPath, int page,
             painter.SetFont(font);
             painter.SetColor(0, 0, 0);
             const double lineHeight = fontSize * kLineSpacing;
-            const double blockHeight = lineHeight * appearance.lines.size();
+            const double blockHeight = lineHeight * static_cast<double>(appearance.lines.size());
             double baseline = (height + blockHeight) / 2 - fontSize;
             for (const QString& line : appearance.lines) {
                 painter.DrawText(textLeft, baseline, pdfText(line));

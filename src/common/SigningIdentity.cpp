@@ -17,7 +17,7 @@ using BioPtr = std::unique_ptr<BIO, BioFree>;
 QByteArray bioBytes(BIO* bio) {
     char* data = nullptr;
     const long size = BIO_get_mem_data(bio, &data);
-    return QByteArray(data, size);
+    return {data, static_cast<qsizetype>(size)};
 }
 
 } // namespace
@@ -34,7 +34,7 @@ QString SigningIdentity::commonName() const {
     const int length = ASN1_STRING_to_UTF8(&utf8, value);
     if (length < 0)
         return {};
-    const QString name = QString::fromUtf8(reinterpret_cast<const char*>(utf8), length);
+    QString name = QString::fromUtf8(reinterpret_cast<const char*>(utf8), length);
     OPENSSL_free(utf8);
     return name;
 }

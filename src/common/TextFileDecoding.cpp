@@ -20,7 +20,7 @@ QString decodificaTexto(const QByteArray& bytes) {
         return decodifica(QStringConverter::Utf16BE, 2);
 
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    const QString texto = utf8(bytes);
+    QString texto = utf8(bytes);
     if (!utf8.hasError())
         return texto;
     return platform::fromAnsi(bytes);

@@ -129,7 +129,7 @@ bool writeZipArchive(const QString& archivePath, const QStringList& entries,
                     .arg(archivePath, QString::fromUtf8(zip_strerror(archive.get())));
         return false;
     }
-    archive.release(); // zip_close freed it
+    static_cast<void>(archive.release()); // zip_close freed it
     return true;
 }
 

@@ -183,7 +183,7 @@ void TFuncDirArq::CopyOrMoveFiles(const QString& VPastaOrig, const QString& VLis
 }
 
 QString TFuncDirArq::GetWinSystemDir() {
-    const QString pasta32 = QStringLiteral("/usr/lib/i386-linux-gnu/");
+    QString pasta32 = QStringLiteral("/usr/lib/i386-linux-gnu/");
     if (QFileInfo(pasta32).isDir())
         return pasta32;
     Dl_info info{};
@@ -191,7 +191,7 @@ QString TFuncDirArq::GetWinSystemDir() {
         dladdr(reinterpret_cast<void*>(&gnu_get_libc_version), &info); // NOLINT: symbol address
     const QString biblioteca =
         encontrou != 0 && info.dli_fname != nullptr ? QFile::decodeName(info.dli_fname) : QString();
-    const QString pasta = QFileInfo(biblioteca).absolutePath();
+    QString pasta = QFileInfo(biblioteca).absolutePath();
     if (biblioteca.isEmpty() || !QFileInfo(biblioteca).isAbsolute() || pasta.isEmpty()) {
         const int erro = errno != 0 ? errno : ENOENT;
         MensagemErro(QStringLiteral("Erro ao tentar recuperar o diretório de sistema."));
@@ -211,7 +211,7 @@ void TFuncDirArq::SetExtArqSeNaoTiver(QString& VNomeArq, const QString& VExt) {
 
 std::int32_t TFuncDirArq::GetQtdeArq(const QString& VPasta, const QString& VExtensao,
                                      QString& VNomeDumSeOculto, QString& VNomeDumSeSystem) {
-    const QString pasta = formaDePasta(VPasta);
+    QString pasta = formaDePasta(VPasta);
     std::int32_t quantos = 0;
     VNomeDumSeOculto.clear();
     VNomeDumSeSystem.clear();
@@ -233,7 +233,7 @@ std::int32_t TFuncDirArq::GetQtdeArq(const QString& VPasta, const QString& VExte
 std::int32_t TFuncDirArq::GetQtdePastaUmNivelAbaixo(const QString& VPasta,
                                                     QString& VNomeDumaSeOculta,
                                                     QString& VNomeDumaSeSystem) {
-    const QString pasta = formaDePasta(VPasta);
+    QString pasta = formaDePasta(VPasta);
     std::int32_t quantas = 0;
     VNomeDumaSeOculta.clear();
     VNomeDumaSeSystem.clear();
@@ -280,7 +280,7 @@ bool TFuncDirArq::DirIsEmpty(const QString& VDir) {
 }
 
 void TFuncDirArq::CompartilhaDir(const QString& VDir, const QString& VNome) {
-    const QString pasta = TrocaUltimoCaractere(VDir, QStringLiteral("/"), QString(), true);
+    QString pasta = TrocaUltimoCaractere(VDir, QStringLiteral("/"), QString(), true);
     QProcess net;
     net.setProcessChannelMode(QProcess::ForwardedChannels);
     // "--" ends option parsing, so a name or folder starting with "-" stays a name or folder.

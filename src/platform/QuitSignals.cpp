@@ -41,7 +41,7 @@ extern "C" void onQuitSignal(int signo) {
         ::sigaction(signo, &fallback, nullptr);
         ::raise(signo);
     } else {
-        const unsigned char byte = static_cast<unsigned char>(signo);
+        const auto byte = static_cast<unsigned char>(signo);
         [[maybe_unused]] const ssize_t written = ::write(gWriteFd.load(), &byte, 1);
     }
     errno = savedErrno;

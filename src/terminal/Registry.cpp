@@ -10,8 +10,6 @@
 
 namespace vorn::terminal {
 
-namespace protocol = vorn::terminal::protocol;
-
 void Registry::setWakeFd(int fd) {
     std::lock_guard lock(mutex_);
     wakeFd_ = fd;

@@ -24,8 +24,9 @@
 #ifndef SC501GER_H
 #define SC501GER_H
 
-#include <stddef.h>
-#include <stdint.h>
+/* A C header: C's own headers and typedefs, so C programs include it as well. */
+#include <stddef.h> /* NOLINT(modernize-deprecated-headers) */
+#include <stdint.h> /* NOLINT(modernize-deprecated-headers) */
 #ifndef __cplusplus
 #include <stdbool.h>
 #endif
@@ -39,7 +40,7 @@
 #define SC501GER_MAX_TERMINALS 1024
 
 /* The connected-terminals table, 8196 bytes. */
-typedef struct TTABSOCK {
+typedef struct TTABSOCK {                    /* NOLINT(modernize-use-using) */
     int32_t TabSock[SC501GER_MAX_TERMINALS]; /* terminal identifier per slot; 0 = free slot */
     /* IPv4 address of the slot's terminal in network byte order: the four bytes of the value in
      * memory are the address's four numbers, first one first (as in struct in_addr). */

@@ -216,9 +216,8 @@ void TMeuEdit::keyPressEvent(QKeyEvent* event) {
                                    c == QLatin1Char('%') || c == QLatin1Char('-') ||
                                    (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
                                    QString(c) == decimal;
-            if (!permitido)
-                c = nada;
-            else if (QString(c) == decimal && text().contains(decimal))
+            // A key outside the allowed set, or a second decimal separator, types nothing.
+            if (!permitido || (QString(c) == decimal && text().contains(decimal)))
                 c = nada;
             else if (c == QLatin1Char('-')) {
                 const int caret = hasSelectedText() ? selectionStart() : cursorPosition();
