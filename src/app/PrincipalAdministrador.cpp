@@ -74,6 +74,7 @@ void TFPrincipal::alterarConfig() {
         return;
     }
 
+    AbreConexao();
     data::AbreConsulta(FDQCurin, config::SqlTabelasDeVenda(filial));
     if (FDQCurin.eof()) {
         FMsg->Erro(QStringLiteral("Nenhuma tabela de preços de venda foi localizada na filial "
@@ -117,6 +118,7 @@ bool TFPrincipal::ValidaAdministrador(std::int32_t filial) {
                                 QStringLiteral("Informe a senha de um operador administrador"),
                                 ui::TFormatoPedidoInformacao::tfPass, QString(), kFormatoNumerico))
         return false;
+    AbreConexao();
     data::AbreConsulta(FDQCurin, config::SqlUsuariosAtivos(filial));
     for (; !FDQCurin.eof(); FDQCurin.next()) {
         if (SenhaDeAdministradorConfere(FDQCurin.asString("ADMINISTRADOR"),
@@ -136,6 +138,7 @@ void TFPrincipal::BitBtn2Click() {
 void TFPrincipal::listarProdutos() {
     if (!ValidaAdministrador(VCodFilial))
         return;
+    AbreConexao();
     data::AbreConsulta(FDQCurin, catalogue::SqlListagemProdutos(VCodFilial, VCodTabelaPrecos));
     FDMemProdutosListagem.copyFrom(FDQCurin);
     FDMemProdutosListagem.last();
