@@ -565,7 +565,7 @@ void TFPrincipal::closeEvent(QCloseEvent* event) {
     }
     // Closing the main window ends the message loop, and with it the program.
     event->accept();
-    QCoreApplication::exit(0);
+    ambiente_.encerraPrograma();
 }
 
 } // namespace vorn::app

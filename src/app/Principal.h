@@ -11,6 +11,7 @@
 #include "data/Query.h"
 #include "terminal/sc501ger.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QString>
 #include <QTimer>
@@ -55,6 +56,10 @@ struct AmbientePrincipal {
     int limiteLogs = 100000;
     // A start that could not reach the database is tried again after this many milliseconds.
     int intervaloNovaTentativaMs = 30000;
+    // Ends the program once the window accepted a close request. Tests that close a window
+    // count the calls instead: QCoreApplication::exit() makes every later exec() of the process
+    // return at once, and so would close the next test's dialogs before they are answered.
+    std::function<void()> encerraPrograma = [] { QCoreApplication::exit(0); };
 };
 
 class TFPrincipal : public QWidget {

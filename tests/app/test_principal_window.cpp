@@ -67,7 +67,9 @@ TEST(PrincipalWindow, TheHiddenWindowClosesOnlyAfterYes) {
     EXPECT_TRUE(answers.shown()[0].mensagem.contains("Gostaria de interromper a execução?"));
     EXPECT_TRUE(answers.shown()[0].mensagem.contains("impedirá que terminais consultem preços."));
     EXPECT_TRUE(timer(*win.w, "TimerTerminaisConectados")->isActive()); // still serving
-    EXPECT_TRUE(win.w->close());                                        // "Sim"
+    EXPECT_EQ(win.encerramentos, 0);
+    EXPECT_TRUE(win.w->close()); // "Sim"
+    EXPECT_EQ(win.encerramentos, 1);
 }
 
 TEST(PrincipalWindow, RestoringReloadsTheCacheAndStartsTheHidingAgain) {
