@@ -340,6 +340,10 @@ void TFPrincipal::CarregaPrecos() {
 }
 
 void TFPrincipal::FormShow() {
+    // While the database could not be reached, the retries load the cache: a reload here would
+    // only repeat the error box the start-up has just shown.
+    if (VFalhaBanco)
+        return;
     CarregaPrecos();
 }
 

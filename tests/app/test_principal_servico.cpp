@@ -342,6 +342,13 @@ TEST_F(Servico, AStartWithTheDatabaseDownSaysWhatWasTriedAndComesBackWhenItIs) {
         EXPECT_GT(texto.size(), texto.find("Resposta do servidor: ") + 22);
     }
     w->DefineMsg(&msg);
+    {
+        // Showing the window (the program does right after the start-up) repeats no box.
+        platform::MessageBoxRecorder boxes;
+        w->show();
+        EXPECT_TRUE(boxes.shown().empty());
+        w->hide();
+    }
     EXPECT_FALSE(w->LabelTemErro->isHidden());
     EXPECT_FALSE(timer(*w, "TimerEnvia")->isActive());
     EXPECT_FALSE(TestTerminal::listening(folder.terminalPort()));
