@@ -16,6 +16,9 @@
 #include <QStringList>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace vorn::test;
 
@@ -241,6 +244,31 @@ TEST(Bpvorn, BranchOrTableErrorGivesNoAnswers) {
     // Nothing listens, the simulator cannot connect.
     const auto scan = inst.scan({"7891000100011"}, 0.5);
     EXPECT_NE(scan.exitCode, 0);
+}
+
+TEST(Bpvorn, AHeadlessServerSaysWhyItsTerminalPortIsNotOpen) {
+    Installation inst;
+    inst.settings(1, 2, true);
+    // Something else holds the terminal port.
+    struct Blocker {
+        int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        ~Blocker() { ::close(fd); }
+    } other;
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(inst.port());
+    ASSERT_EQ(::bind(other.fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(::listen(other.fd, 1), 0);
+    inst.start();
+    const QString porta = QString::number(inst.port());
+    ASSERT_TRUE(inst.waitForOutput("Terminais sem atendimento: porta " + porta +
+                                   " em 127.0.0.1 em uso ou endereço inválido\n"))
+        << inst.output().toStdString();
+    // The activity-log rows of the failure came first, each on its own line.
+    EXPECT_TRUE(inst.output().contains(" Servidor Falha na ativação do servidor\n"));
+    EXPECT_TRUE(inst.output().contains(" Servidor porta " + porta +
+                                       " em 127.0.0.1 em uso ou endereço inválido\n"));
 }
 
 TEST(Bpvorn, SecondInstanceIsRefusedAndTheFirstKeepsServing) {
