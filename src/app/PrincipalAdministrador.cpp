@@ -108,6 +108,13 @@ void TFPrincipal::alterarConfig() {
     common::GravaIniString(VDirApp + QString::fromLatin1(config::kArquivoConfiguracoes),
                            QStringLiteral("Config"), QStringLiteral("Dados"), selado);
     LeConfiguracoes();
+    // Terminals already answered keep the former cache until the next load; a server that was
+    // not answering says what serves the new record (rather than the former record's fault).
+    if (!VMotivoInativo.isEmpty()) {
+        VMotivoInativo = QStringLiteral("filial e tabela alteradas: \"Reiniciar Server\" ativa o "
+                                        "servidor com elas");
+        AtualizaAvisoErro();
+    }
 }
 
 bool TFPrincipal::ValidaAdministrador(std::int32_t filial) {

@@ -278,6 +278,10 @@ TEST_F(Servico, RestartAfterTheRecordIsFixedServesTheNewTableAndClearsTheLabel) 
         ASSERT_EQ(answers.pendentes(), 0u);
     }
     ASSERT_FALSE(w.temErroTabelas());
+    // The label no longer blames the former record; it says what brings the new one in.
+    EXPECT_FALSE(w.LabelTemErro->isHidden());
+    EXPECT_TRUE(w.LabelTemErro->text().contains("\"Reiniciar Server\" ativa o servidor"))
+        << w.LabelTemErro->text().toStdString();
     {
         ui::ScopedMsgAnswers answers;
         w.JvXPButton1Click();
