@@ -5,6 +5,7 @@
 #include "app/CommandLine.h"
 #include "app/IconePrograma.h"
 #include "app/Principal.h"
+#include "app/RegistroConsole.h"
 #include "common/ProgramName.h"
 #include "platform/GuardName.h"
 #include "platform/MessageBox.h"
@@ -57,7 +58,11 @@ int executa(int argc, char** argv) {
 
     std::unique_ptr<vorn::app::TFPrincipal> principal;
     try {
-        principal = std::make_unique<vorn::app::TFPrincipal>();
+        vorn::app::AmbientePrincipal ambiente;
+        // Headless, the activity goes to standard output (a service's journal).
+        if (vorn::platform::messageBoxesGoToStandardError())
+            ambiente.console = vorn::app::EscreveLinhaConsole;
+        principal = std::make_unique<vorn::app::TFPrincipal>(std::move(ambiente));
     } catch (const vorn::app::ProgramaEncerrado&) {
         return 0;
     } catch (const std::exception& e) {

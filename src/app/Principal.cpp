@@ -1,7 +1,11 @@
 #include "app/Principal.h"
 
+#include "app/ArquivoIlegivel.h"
 #include "app/BarcodeText.h"
 #include "app/IconePrograma.h"
+#include "app/LogLimitado.h"
+#include "app/PortaTerminais.h"
+#include "app/RegistroConsole.h"
 #include "app/TerminalScan.h"
 #include "catalogue/PriceCache.h"
 #include "common/CriaAtalho.h"
@@ -10,6 +14,7 @@
 #include "common/uFuncPubl.h"
 #include "config/ConexaoBanco.h"
 #include "config/ConsultasFilialTabela.h"
+#include "config/ErroConexao.h"
 #include "data/AbreConsulta.h"
 #include "platform/Codepage.h"
 #include "platform/DeveloperMarker.h"
@@ -23,6 +28,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -43,6 +49,8 @@ namespace vorn::app {
 namespace {
 
 const QString kTituloJanela = QStringLiteral("Rarud Erevur VORN - Servidor - 2.0");
+const QString kAvisoErro =
+    QStringLiteral("Não foi possível ativar o servidor. Verifique as configurações");
 
 } // namespace
 
@@ -60,13 +68,15 @@ TFPrincipal::TFPrincipal(AmbientePrincipal ambiente, QWidget* parent)
             &TFPrincipal::DBGrid4TitleClick);
 
     // Timers as designed; the start-up sequence sets them for the run.
-    for (QTimer* timer :
-         {&TimerEnvia, &TimerTerminaisConectados, &TimerAtualizaPrecos, &TimerHideApp})
+    for (QTimer* timer : {&TimerEnvia, &TimerTerminaisConectados, &TimerAtualizaPrecos,
+                          &TimerHideApp, &TimerNovaTentativa})
         timer->setParent(this);
     TimerEnvia.setObjectName(QStringLiteral("TimerEnvia"));
     TimerTerminaisConectados.setObjectName(QStringLiteral("TimerTerminaisConectados"));
     TimerAtualizaPrecos.setObjectName(QStringLiteral("TimerAtualizaPrecos"));
     TimerHideApp.setObjectName(QStringLiteral("TimerHideApp"));
+    TimerNovaTentativa.setObjectName(QStringLiteral("TimerNovaTentativa"));
+    TimerNovaTentativa.setInterval(ambiente_.intervaloNovaTentativaMs);
     TimerEnvia.setInterval(1000);
     TimerTerminaisConectados.setInterval(1000);
     TimerAtualizaPrecos.setInterval(60000);
@@ -76,6 +86,7 @@ TFPrincipal::TFPrincipal(AmbientePrincipal ambiente, QWidget* parent)
             &TFPrincipal::TimerTerminaisConectadosTimer);
     connect(&TimerAtualizaPrecos, &QTimer::timeout, this, &TFPrincipal::TimerAtualizaPrecosTimer);
     connect(&TimerHideApp, &QTimer::timeout, this, &TFPrincipal::TimerHideAppTimer);
+    connect(&TimerNovaTentativa, &QTimer::timeout, this, &TFPrincipal::TimerNovaTentativaTimer);
     TimerTerminaisConectados.start();
     TimerAtualizaPrecos.start();
 
@@ -113,11 +124,7 @@ void TFPrincipal::FormCreate() {
     ConectaBanco();
     MostraTipoConexao();
 
-    // 5. Branch and price table.
-    LeConfiguracoes();
-
-    // 6, 7, 8.
-    LabelTemErro->setVisible(VTemErroTabelas);
+    // 7, 8.
     PageControl1->setCurrentWidget(TabTerminaisConectados);
     for (QLineEdit* edit :
          {EditFilial, EditTabPrecos, EditPorta, EditHost, EditTipoConexao, EditFiltraProd})
@@ -126,10 +133,6 @@ void TFPrincipal::FormCreate() {
     // 9.
     PreparaTabelasMemoria();
 
-    // 10.
-    if (!VTemErroTabelas)
-        CarregaPrecos();
-
     // 11.
     TimerAtualizaPrecos.setInterval(600000);
     TimerEnvia.setInterval(10);
@@ -137,23 +140,104 @@ void TFPrincipal::FormCreate() {
     TimerAtualizaPrecos.start();
     TimerHideApp.start();
 
-    // 12.
-    if (!VTemErroTabelas)
-        IniciaServicoTerminais();
+    // 5, 6, 10, 12: branch and table, the error label, the price cache, the terminal service.
+    // A database that cannot be reached does not end the start-up: the window says why, and the
+    // start is tried again until the database answers.
+    AtivaServidor();
+    if (VFalhaBanco)
+        ui::MostraErroPadrao(VMotivoInativo);
+}
+
+void TFPrincipal::AtivaServidor() {
+    TimerNovaTentativa.stop();
+    VFalhaBanco = false;
+    VMotivoInativo.clear();
+    try {
+        LeConfiguracoes();
+        if (!VTemErroTabelas) {
+            // Terminals are answered from a cache loaded now, never from none.
+            CarregaPrecos();
+            IniciaServicoTerminais();
+        }
+    } catch (const data::DatabaseError& e) {
+        VFalhaBanco = true;
+        VMotivoInativo = e.message();
+    }
+    if (!VFalhaBanco) {
+        if (VTemErroTabelas)
+            VMotivoInativo = VMotivoConfig;
+        else if (!TimerEnvia.isActive())
+            VMotivoInativo = MotivoFalhaTerminais(LePortaTerminais());
+    }
+    if (!VMotivoInativo.isEmpty()) {
+        // Nothing listens while terminals would not be answered.
+        TimerEnvia.stop();
+        vInitialize();
+    }
+    if (VFalhaBanco)
+        TimerNovaTentativa.start();
+    AtualizaAvisoErro();
+    EscreveEstado();
+}
+
+void TFPrincipal::AtualizaAvisoErro() {
+    LabelTemErro->setText(VMotivoInativo.isEmpty() ? kAvisoErro
+                                                   : kAvisoErro + u'\n' + VMotivoInativo);
+    LabelTemErro->setVisible(!VMotivoInativo.isEmpty());
+}
+
+void TFPrincipal::EscreveEstado() {
+    if (!ambiente_.console)
+        return;
+    EstadoServidor estado;
+    estado.servindo = VMotivoInativo.isEmpty();
+    estado.filial = EditFilial->text();
+    estado.tabela = EditTabPrecos->text();
+    estado.produtos = FDMemPrecos.recordCount();
+    const PortaTerminais porta = LePortaTerminais();
+    estado.porta = porta.porta;
+    estado.endereco = porta.endereco;
+    estado.motivo = VMotivoInativo;
+    ambiente_.console(
+        LinhaConsole(ambiente_.agora(), QStringLiteral("Servidor"), TextoEstado(estado)));
+}
+
+void TFPrincipal::MostraPortaTerminais() {
+    const PortaTerminais porta = LePortaTerminais();
+    if (!porta.lida)
+        return;
+    VPorta = porta.porta;
+    EditPorta->setText(QString::number(porta.porta));
+}
+
+void TFPrincipal::AbreConexao() {
+    if (FDConexao.connected())
+        return;
+    try {
+        FDConexao.open();
+    } catch (const data::DatabaseError& e) {
+        throw data::DatabaseError(config::TextoErroConexao(FDConexao,
+                                                           VDirApp + QStringLiteral("Conexao.ini"),
+                                                           e.message())
+                                      .toStdString(),
+                                  e.gdsCodes());
+    }
 }
 
 void TFPrincipal::IniciaServicoTerminais() {
     vInitialize();
-    FDMemLogs.append();
     const int iniciado = tc_startserver();
-    FDMemLogs.setValue("DATA_HORA", ambiente_.agora());
-    FDMemLogs.setText("IP_ORIG_DESTINO", QStringLiteral("Servidor"));
-    FDMemLogs.setText("CONTEUDO", iniciado != 0 ? QStringLiteral("Servidor ativado com sucesso")
-                                                : QStringLiteral("Falha na ativação do servidor"));
-    if (iniciado != 0)
+    GravaLog(QStringLiteral("Servidor"), iniciado != 0
+                                             ? QStringLiteral("Servidor ativado com sucesso")
+                                             : QStringLiteral("Falha na ativação do servidor"));
+    if (iniciado != 0) {
         TimerEnvia.start();
-    FDMemLogs.post();
-    DSLogs->refresh();
+        // The library has just read its settings: this is the port it listens on.
+        MostraPortaTerminais();
+    } else {
+        // The reason reaches the operator, not only the library's line on standard error.
+        GravaLog(QStringLiteral("Servidor"), MotivoFalhaTerminais(LePortaTerminais()));
+    }
 }
 
 void TFPrincipal::ConectaBanco() {
@@ -169,8 +253,16 @@ void TFPrincipal::MostraTipoConexao() {
 
 void TFPrincipal::LeConfiguracoes() {
     VTemErroTabelas = true;
+    VMotivoConfig = QStringLiteral("filial ou tabela de preços não encontrada na base de dados");
     VPorta = 6500;
     const QString arquivo = VDirApp + QString::fromLatin1(config::kArquivoConfiguracoes);
+    // A file that is there but cannot be read is not a missing one: serving branch 1's default
+    // table instead would answer another shop's prices.
+    if (const QString ilegivel = MotivoArquivoIlegivel(arquivo); !ilegivel.isEmpty()) {
+        VMotivoConfig = QStringLiteral("o arquivo ") + arquivo +
+                        QStringLiteral(" existe mas não pôde ser lido (") + ilegivel + u')';
+        return;
+    }
     BoxIncluirUnVenda->setChecked(common::LeIniBool(arquivo, QStringLiteral("Config"),
                                                     QStringLiteral("IncluiUnVenda"), true));
     VAuxStr =
@@ -184,12 +276,19 @@ void TFPrincipal::LeConfiguracoes() {
         VCodFilial = codigos.filial;
         VCodTabelaPrecos = codigos.tabela;
     }
-    if (VCodFilial == 0 || VCodTabelaPrecos == 0 || VPorta == 0)
+    if (VCodFilial == 0 || VCodTabelaPrecos == 0 || VPorta == 0) {
+        VMotivoConfig = QStringLiteral("o registro de filial e tabela de ") + arquivo +
+                        QStringLiteral(" não pôde ser lido");
         return;
+    }
 
+    AbreConexao();
     data::AbreConsulta(FDQCurin, config::SqlNomeFilial(VCodFilial));
-    if (FDQCurin.eof())
+    if (FDQCurin.eof()) {
+        VMotivoConfig = QStringLiteral("a filial ") + QString::number(VCodFilial) +
+                        QStringLiteral(" não existe na base de dados");
         return;
+    }
     const QString filial =
         QString::number(VCodFilial) + QStringLiteral(" - ") + FDQCurin.asQString("NOME_CURTO");
 
@@ -200,15 +299,23 @@ void TFPrincipal::LeConfiguracoes() {
     } else {
         data::AbreConsulta(FDQCurin, config::SqlDescricaoTabela(VCodFilial, VCodTabelaPrecos));
     }
-    if (FDQCurin.eof())
+    if (FDQCurin.eof()) {
+        VMotivoConfig =
+            VCodTabelaPrecos == 0
+                ? QStringLiteral("a filial ") + QString::number(VCodFilial) +
+                      QStringLiteral(" não tem tabela de preços padrão")
+                : QStringLiteral("a tabela de preços ") + QString::number(VCodTabelaPrecos) +
+                      QStringLiteral(" não existe na filial ") + QString::number(VCodFilial);
         return;
+    }
     const QString tabela =
         QString::number(VCodTabelaPrecos) + QStringLiteral(" - ") + FDQCurin.asQString("DESCRICAO");
 
     EditFilial->setText(filial);
     EditTabPrecos->setText(tabela);
-    EditPorta->setText(QStringLiteral("6500"));
+    MostraPortaTerminais();
     VTemErroTabelas = false;
+    VMotivoConfig.clear();
 }
 
 void TFPrincipal::PreparaTabelasMemoria() {
@@ -228,10 +335,15 @@ void TFPrincipal::PreparaTabelasMemoria() {
 }
 
 void TFPrincipal::CarregaPrecos() {
+    AbreConexao();
     catalogue::CarregaPrecos(FDConexao, FDQCurin, FDMemPrecos, VCodFilial, VCodTabelaPrecos);
 }
 
 void TFPrincipal::FormShow() {
+    // While the database could not be reached, the retries load the cache: a reload here would
+    // only repeat the error box the start-up has just shown.
+    if (VFalhaBanco)
+        return;
     CarregaPrecos();
 }
 
@@ -279,13 +391,17 @@ void TFPrincipal::RespondeConsulta(std::int32_t id, const std::string& codigo) {
 }
 
 void TFPrincipal::GravaLog(const QString& origem, const QString& conteudo) {
+    const QDateTime quando = ambiente_.agora();
     FDMemLogs.append();
-    FDMemLogs.setValue("DATA_HORA", ambiente_.agora());
+    FDMemLogs.setValue("DATA_HORA", quando);
     if (!origem.isEmpty())
         FDMemLogs.setText("IP_ORIG_DESTINO", origem);
     FDMemLogs.setText("CONTEUDO", conteudo);
     FDMemLogs.post();
+    DescartaLinhasAntigas(FDMemLogs, ambiente_.limiteLogs);
     DSLogs->refresh();
+    if (ambiente_.console)
+        ambiente_.console(LinhaConsole(quando, origem, conteudo));
 }
 
 void TFPrincipal::TimerTerminaisConectadosTimer() {
@@ -315,6 +431,10 @@ void TFPrincipal::TimerTerminaisConectadosTimer() {
     });
 }
 
+void TFPrincipal::TimerNovaTentativaTimer() {
+    ui::runGuarded([this] { AtivaServidor(); });
+}
+
 void TFPrincipal::TimerAtualizaPrecosTimer() {
     ui::runGuarded([this] { CarregaPrecos(); });
 }
@@ -333,20 +453,17 @@ void TFPrincipal::JvXPButton1Click() {
         FDMemTerminaisConectados.emptyTable();
         FDMemLogs.emptyTable();
         atualizaGrades();
-        // The restart really restarts the terminal service: the library drops its terminals and
-        // listens anew, so a branch fixed with "Alterar" is answered without a program restart.
-        if (VTemErroTabelas) {
-            if (FMsg)
-                FMsg->Erro(LabelTemErro->text(), QString());
-            return;
-        }
-        IniciaServicoTerminais();
+        // The restart really restarts the service: the branch/table record is read again, the
+        // price cache loaded fresh and the library listens anew (it drops its terminals first),
+        // so a record fixed with "Alterar" or a new price table is served at once.
+        AtivaServidor();
+        atualizaGrades();
         if (!FMsg)
             return;
-        if (TimerEnvia.isActive())
+        if (VMotivoInativo.isEmpty())
             FMsg->Sucesso(QStringLiteral("Servidor reiniciado com sucesso."), 4);
         else
-            FMsg->Erro(QStringLiteral("Falha na ativação do servidor"), QString());
+            FMsg->Erro(LabelTemErro->text(), QString());
     });
 }
 
@@ -392,6 +509,23 @@ void TFPrincipal::TimerHideAppTimer() {
     ui::runGuarded([this] {
         if (BoxNaoMinimizar->isChecked())
             return;
+        // Hiding now would leave an open dialog alone on the desktop: the 15 s start again when
+        // it closes.
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            TimerHideApp.stop();
+            if (auto* dialogo = qobject_cast<QDialog*>(modal)) {
+                connect(
+                    dialogo, &QDialog::finished, this,
+                    [this] {
+                        if (isVisible())
+                            TimerHideApp.start();
+                    },
+                    Qt::SingleShotConnection);
+            } else {
+                TimerHideApp.start();
+            }
+            return;
+        }
         OcultaNaBandeja();
         TimerHideApp.stop();
     });
@@ -435,7 +569,7 @@ void TFPrincipal::closeEvent(QCloseEvent* event) {
     }
     // Closing the main window ends the message loop, and with it the program.
     event->accept();
-    QCoreApplication::exit(0);
+    ambiente_.encerraPrograma();
 }
 
 } // namespace vorn::app

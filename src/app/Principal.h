@@ -11,6 +11,7 @@
 #include "data/Query.h"
 #include "terminal/sc501ger.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QString>
 #include <QTimer>
@@ -48,6 +49,17 @@ struct AmbientePrincipal {
     QString programFile; // full path of the program file; empty: the running program
     // The clock of the log rows.
     std::function<QDateTime()> agora = [] { return QDateTime::currentDateTime(); };
+    // Where a headless server writes its activity: each activity-log row and each line saying
+    // what the server serves (or why not), one line each. Empty: nowhere (a window is in use).
+    std::function<void(const QString&)> console = nullptr;
+    // The activity log keeps its newest rows, at most this many.
+    int limiteLogs = 100000;
+    // A start that could not reach the database is tried again after this many milliseconds.
+    int intervaloNovaTentativaMs = 30000;
+    // Ends the program once the window accepted a close request. Tests that close a window
+    // count the calls instead: QCoreApplication::exit() makes every later exec() of the process
+    // return at once, and so would close the next test's dialogs before they are answered.
+    std::function<void()> encerraPrograma = [] { QCoreApplication::exit(0); };
 };
 
 class TFPrincipal : public QWidget {
@@ -67,11 +79,14 @@ public:
     int codFilial() const { return VCodFilial; }
     int codTabelaPrecos() const { return VCodTabelaPrecos; }
     bool temErroTabelas() const { return VTemErroTabelas; }
+    // Why terminals are not answered; empty while they are.
+    const QString& motivoInativo() const { return VMotivoInativo; }
     const data::MemTable& memPrecos() const { return FDMemPrecos; }
     const data::MemTable& memLogs() const { return FDMemLogs; }
     const data::MemTable& memTerminaisConectados() const { return FDMemTerminaisConectados; }
     // The timers are children of the window under their own names (TimerEnvia,
-    // TimerTerminaisConectados, TimerAtualizaPrecos, TimerHideApp): findChild<QTimer*> finds them.
+    // TimerTerminaisConectados, TimerAtualizaPrecos, TimerHideApp, TimerNovaTentativa):
+    // findChild<QTimer*> finds them.
 
     // The message dialog, created after the window (it does not exist during the start-up).
     void DefineMsg(ui::TFMsg* msg) { FMsg = msg; }
@@ -82,6 +97,8 @@ public:
     void TimerTerminaisConectadosTimer();
     void TimerAtualizaPrecosTimer();
     void TimerHideAppTimer();
+    // After a start that could not reach the database: tries the start again.
+    void TimerNovaTentativaTimer();
     void BoxIncluirUnVendaClick();
     void JvXPButton1Click();
     void BotLimpaLogsClick();
@@ -141,6 +158,16 @@ private:
     void PreparaTabelasMemoria();
     void CarregaPrecos();
     void IniciaServicoTerminais();
+    // Branch and table, a fresh price cache and the terminal service: the part of the start-up
+    // that "Reiniciar Server" and the retries run again. Sets VMotivoInativo, the error label
+    // and, headless, the state line; starts the retries when the database could not be reached
+    // (VFalhaBanco). Errors other than the database's pass to the caller.
+    void AtivaServidor();
+    // Attaches the connection when it is not; a failure says what was tried.
+    void AbreConexao();
+    void AtualizaAvisoErro();
+    void EscreveEstado();
+    void MostraPortaTerminais();
     bool ValidaAdministrador(std::int32_t filial);
     void alterarConfig();
     void listarProdutos();
@@ -167,6 +194,12 @@ private:
     std::int32_t VCodFilial = 0;
     std::int32_t VCodTabelaPrecos = 0;
     bool VTemErroTabelas = true;
+    // Why the branch/table reading failed (empty when it did not).
+    QString VMotivoConfig;
+    // Why terminals are not answered (empty while they are), and whether that is because the
+    // database could not be reached.
+    QString VMotivoInativo;
+    bool VFalhaBanco = false;
     ui::TFMsg* FMsg = nullptr;
 
     // Non-visual components.
@@ -174,6 +207,7 @@ private:
     QTimer TimerTerminaisConectados;
     QTimer TimerAtualizaPrecos;
     QTimer TimerHideApp;
+    QTimer TimerNovaTentativa;
     data::Connection FDConexao;
     data::Query FDQCurin;
     data::MemTable FDMemTerminaisConectados;

@@ -74,6 +74,7 @@ void TFPrincipal::alterarConfig() {
         return;
     }
 
+    AbreConexao();
     data::AbreConsulta(FDQCurin, config::SqlTabelasDeVenda(filial));
     if (FDQCurin.eof()) {
         FMsg->Erro(QStringLiteral("Nenhuma tabela de preços de venda foi localizada na filial "
@@ -107,6 +108,13 @@ void TFPrincipal::alterarConfig() {
     common::GravaIniString(VDirApp + QString::fromLatin1(config::kArquivoConfiguracoes),
                            QStringLiteral("Config"), QStringLiteral("Dados"), selado);
     LeConfiguracoes();
+    // Terminals already answered keep the former cache until the next load; a server that was
+    // not answering says what serves the new record (rather than the former record's fault).
+    if (!VMotivoInativo.isEmpty()) {
+        VMotivoInativo = QStringLiteral("filial e tabela alteradas: \"Reiniciar Server\" ativa o "
+                                        "servidor com elas");
+        AtualizaAvisoErro();
+    }
 }
 
 bool TFPrincipal::ValidaAdministrador(std::int32_t filial) {
@@ -117,6 +125,7 @@ bool TFPrincipal::ValidaAdministrador(std::int32_t filial) {
                                 QStringLiteral("Informe a senha de um operador administrador"),
                                 ui::TFormatoPedidoInformacao::tfPass, QString(), kFormatoNumerico))
         return false;
+    AbreConexao();
     data::AbreConsulta(FDQCurin, config::SqlUsuariosAtivos(filial));
     for (; !FDQCurin.eof(); FDQCurin.next()) {
         if (SenhaDeAdministradorConfere(FDQCurin.asString("ADMINISTRADOR"),
@@ -136,6 +145,7 @@ void TFPrincipal::BitBtn2Click() {
 void TFPrincipal::listarProdutos() {
     if (!ValidaAdministrador(VCodFilial))
         return;
+    AbreConexao();
     data::AbreConsulta(FDQCurin, catalogue::SqlListagemProdutos(VCodFilial, VCodTabelaPrecos));
     FDMemProdutosListagem.copyFrom(FDQCurin);
     FDMemProdutosListagem.last();

@@ -63,6 +63,12 @@ public:
         }
     }
 
+    // Whether something accepts connections on the port.
+    static bool listening(std::uint16_t port) {
+        auto result = tools::connectTcp("127.0.0.1", port, std::chrono::milliseconds(1000));
+        return std::holds_alternative<terminal::UniqueFd>(result);
+    }
+
     // The keep-alives this terminal has answered so far.
     std::size_t keepAlivesAnswered() const { return link_.keepAlivesAnswered(); }
 

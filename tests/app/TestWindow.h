@@ -37,10 +37,14 @@ struct TestWindow {
     ServerFolder folder;
     ui::TFMsg msg;
     std::unique_ptr<app::TFPrincipal> w;
+    // How often the window ended the program (it does not end the test's process).
+    int encerramentos = 0;
 
     TestWindow() {
         folder.writeSettings(1, 2);
-        w = std::make_unique<app::TFPrincipal>(app::AmbientePrincipal{folder.programFile()});
+        app::AmbientePrincipal ambiente{folder.programFile()};
+        ambiente.encerraPrograma = [this] { ++encerramentos; };
+        w = std::make_unique<app::TFPrincipal>(ambiente);
         w->DefineMsg(&msg);
         msg.DefinePastaPrograma(w->dirApp());
     }

@@ -76,7 +76,9 @@ TEST_F(Principal, GoodConfigurationLoadsPricesAndStartsTheTerminalService) {
     EXPECT_FALSE(w.temErroTabelas());
     EXPECT_EQ(w.EditFilial->text(), "1 - MATRIZ");
     EXPECT_EQ(w.EditTabPrecos->text(), "2 - VAREJO");
-    EXPECT_EQ(w.EditPorta->text(), "6500");
+    // The port the terminal library really listens on: its settings moved it off 6500.
+    EXPECT_EQ(w.EditPorta->text(), QString::number(folder.terminalPort()));
+    EXPECT_TRUE(w.motivoInativo().isEmpty());
     EXPECT_EQ(w.EditHost->text(), "127.0.0.1");
     EXPECT_EQ(w.EditTipoConexao->text(), "Servidor local");
     EXPECT_TRUE(w.EditFilial->isReadOnly());
@@ -164,12 +166,20 @@ TEST_F(Principal, FailedStartOfTheTerminalServiceIsLoggedOnce) {
 
     TFPrincipal w({folder.programFile()});
     ::close(blocker);
+    // The failure and its reason reach the operator: a log row and the window's error label.
+    const std::string motivo = "porta " + std::to_string(folder.terminalPort()) +
+                               " em 127.0.0.1 em uso ou endereço inválido";
     const auto rows = logRows(w.memLogs());
-    ASSERT_EQ(rows.size(), 1u);
+    ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].origem, "Servidor");
     EXPECT_EQ(rows[0].conteudo, "Falha na ativação do servidor");
+    EXPECT_EQ(rows[1].origem, "Servidor");
+    EXPECT_EQ(rows[1].conteudo, motivo);
     EXPECT_FALSE(timer(w, "TimerEnvia")->isActive());
     EXPECT_FALSE(w.temErroTabelas());
+    EXPECT_FALSE(w.LabelTemErro->isHidden());
+    EXPECT_TRUE(w.LabelTemErro->text().endsWith(QString::fromStdString(motivo)));
+    EXPECT_EQ(w.motivoInativo().toStdString(), motivo);
 }
 
 TEST_F(Principal, UnusableConnectionSettingsEndTheProgramWithOneBox) {

@@ -169,7 +169,8 @@ TEST_F(JanelaPrincipal, TheConfigurationTabHasItsLabelsFieldsAndButton) {
     for (const char* texto : {"Filial", "Tabela de Preços", "Porta", "Host", "Tipo Conexão"})
         EXPECT_TRUE(rotulos.contains(QString::fromUtf8(texto))) << texto;
     EXPECT_EQ(w().EditPorta->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
-    EXPECT_EQ(w().EditPorta->text(), "6500");
+    // The port the terminal library listens on, from its settings (the fixture's free port).
+    EXPECT_EQ(w().EditPorta->text(), QString::number(pasta_->terminalPort()));
     EXPECT_EQ(w().BoxIncluirUnVenda->text(), "Incluir Un. Venda");
     EXPECT_EQ(w().BotAlterarConfig->text(), "Alterar");
     for (QLineEdit* edit :

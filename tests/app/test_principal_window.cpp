@@ -9,6 +9,7 @@
 #include "ui/Msg.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -66,7 +67,9 @@ TEST(PrincipalWindow, TheHiddenWindowClosesOnlyAfterYes) {
     EXPECT_TRUE(answers.shown()[0].mensagem.contains("Gostaria de interromper a execução?"));
     EXPECT_TRUE(answers.shown()[0].mensagem.contains("impedirá que terminais consultem preços."));
     EXPECT_TRUE(timer(*win.w, "TimerTerminaisConectados")->isActive()); // still serving
-    EXPECT_TRUE(win.w->close());                                        // "Sim"
+    EXPECT_EQ(win.encerramentos, 0);
+    EXPECT_TRUE(win.w->close()); // "Sim"
+    EXPECT_EQ(win.encerramentos, 1);
 }
 
 TEST(PrincipalWindow, RestoringReloadsTheCacheAndStartsTheHidingAgain) {
@@ -134,11 +137,22 @@ TEST(PrincipalWindow, RestartingTheServerListensAnewOrSaysItFailed) {
     ui::ScopedMsgAnswers answers;
     win.w->JvXPButton1Click();
     ASSERT_EQ(answers.shown().size(), 1u);
-    EXPECT_EQ(answers.shown()[0].mensagem.trimmed(), "Falha na ativação do servidor");
+    // The message says why: the library refused its settings file.
+    const QString mensagem = answers.shown()[0].mensagem.trimmed();
+    EXPECT_TRUE(mensagem.startsWith("Não foi possível ativar o servidor"))
+        << mensagem.toStdString();
+    EXPECT_TRUE(mensagem.contains("configuração inválida dos terminais")) << mensagem.toStdString();
+    EXPECT_TRUE(mensagem.contains("Porta=0")) << mensagem.toStdString();
     EXPECT_FALSE(timer(*win.w, "TimerEnvia")->isActive());
+    EXPECT_FALSE(win.w->LabelTemErro->isHidden());
     const data::MemTable& logs = win.w->memLogs();
-    EXPECT_EQ(logs.valueAt(logs.recordCount(), logs.indexOf("CONTEUDO")),
+    ASSERT_EQ(logs.recordCount(), 2);
+    EXPECT_EQ(logs.valueAt(1, logs.indexOf("CONTEUDO")),
               data::Value(platform::utf8ToAnsi("Falha na ativação do servidor")));
+    EXPECT_TRUE(
+        std::get<std::string>(logs.valueAt(2, logs.indexOf("CONTEUDO"))).starts_with("configura"));
+    // Nothing listens while terminals would not be answered.
+    EXPECT_FALSE(TestTerminal::listening(win.folder.terminalPort()));
 }
 
 TEST(PrincipalWindow, TerminalsAreAnsweredWhileADialogWaits) {

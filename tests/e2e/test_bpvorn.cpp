@@ -14,9 +14,11 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
-#include <QThread>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace vorn::test;
 
@@ -126,13 +128,34 @@ public:
         return {terminal.exitCode(), out.split('\n', Qt::SkipEmptyParts)};
     }
 
+    // Waits until the server has written a line containing `text` to standard output (or it
+    // ended, or `ms` passed); whether it did. Everything it wrote so far is kept in output().
+    bool waitForOutput(const QString& text, int ms = 20000) {
+        return waitForOutputUntil([&text](const QString& out) { return out.contains(text); }, ms);
+    }
+    template <typename Predicate> bool waitForOutputUntil(Predicate done, int ms = 20000) {
+        QElapsedTimer clock;
+        clock.start();
+        for (;;) {
+            output_ += QString::fromUtf8(server_.readAllStandardOutput());
+            if (done(output_))
+                return true;
+            if (clock.elapsed() >= ms || server_.state() != QProcess::Running)
+                return false;
+            server_.waitForReadyRead(100);
+        }
+    }
+    const QString& output() const { return output_; }
+
     QProcess& server() { return server_; }
     const TempDir& dir() const { return dir_; }
+    std::uint16_t port() const { return port_; }
 
 private:
     TempDir dir_;
     std::uint16_t port_;
     QProcess server_;
+    QString output_;
 };
 
 } // namespace
@@ -155,6 +178,17 @@ TEST(Bpvorn, AnswersScansUnderBrazilianSettings) {
         "7891000100134\tFOUND\tÁGUA MINERAL Nº 1 SEM GÁS 500ML - \tR$ 100.000.000.000.000,00",
     };
     ASSERT_EQ(scan.lines.size(), expected.size()) << scan.lines.join("|").toStdString();
+    // Headless, the journal shows what it serves and one line per answered scan.
+    EXPECT_TRUE(inst.waitForOutputUntil([](const QString& out) {
+        return out.count(" - Dados enviados com sucesso ao terminal. ID: ") == 4;
+    })) << inst.output().toStdString();
+    EXPECT_TRUE(inst.output().contains(
+        "Servidor Servindo filial 1 - MATRIZ, tabela 2 - VAREJO, 12 produtos em cache, terminais "
+        "na porta " +
+        QString::number(inst.port()) + " (endereço 127.0.0.1)\n"))
+        << inst.output().toStdString();
+    EXPECT_EQ(inst.output().count(" - Dados enviados com sucesso ao terminal. ID: "), 4);
+    EXPECT_EQ(inst.output().count(") não localizado na base de dados. ID: "), 2);
     for (qsizetype i = 0; i < expected.size(); ++i) {
         // The simulator prints control characters of the barcode as spaces.
         QString want = expected[i];
@@ -202,11 +236,39 @@ TEST(Bpvorn, BranchOrTableErrorGivesNoAnswers) {
     Installation inst;
     inst.settings(9, 2, true);
     inst.start();
-    // The terminal service never starts: nothing listens, the simulator cannot connect.
-    QThread::msleep(3000);
+    // The terminal service never starts and the server's start-up line says why.
+    ASSERT_TRUE(inst.waitForOutput("Terminais sem atendimento: a filial 9 não existe na base de "
+                                   "dados\n"))
+        << inst.output().toStdString();
     EXPECT_EQ(inst.server().state(), QProcess::Running);
+    // Nothing listens, the simulator cannot connect.
     const auto scan = inst.scan({"7891000100011"}, 0.5);
     EXPECT_NE(scan.exitCode, 0);
+}
+
+TEST(Bpvorn, AHeadlessServerSaysWhyItsTerminalPortIsNotOpen) {
+    Installation inst;
+    inst.settings(1, 2, true);
+    // Something else holds the terminal port.
+    struct Blocker {
+        int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        ~Blocker() { ::close(fd); }
+    } other;
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(inst.port());
+    ASSERT_EQ(::bind(other.fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(::listen(other.fd, 1), 0);
+    inst.start();
+    const QString porta = QString::number(inst.port());
+    ASSERT_TRUE(inst.waitForOutput("Terminais sem atendimento: porta " + porta +
+                                   " em 127.0.0.1 em uso ou endereço inválido\n"))
+        << inst.output().toStdString();
+    // The activity-log rows of the failure came first, each on its own line.
+    EXPECT_TRUE(inst.output().contains(" Servidor Falha na ativação do servidor\n"));
+    EXPECT_TRUE(inst.output().contains(" Servidor porta " + porta +
+                                       " em 127.0.0.1 em uso ou endereço inválido\n"));
 }
 
 TEST(Bpvorn, SecondInstanceIsRefusedAndTheFirstKeepsServing) {
