@@ -11,27 +11,26 @@
 //
 // A table lives on one thread. Views (std::string_view) of its texts stay valid until the table
 // next changes.
+//
+// The implementation keeps one concept per file: MemTableColumn (stored cells), StoredValue (the
+// one conversion of a value to its stored form, for appending, setting and searching),
+// MemTableHashIndex (search), MemTableView (order and filter), MemTableCursor (current and
+// pending record), and MemTable.cpp (structure, life, copying and reading fields).
 
 #include "data/Field.h"
 #include "data/FilterExpression.h"
+#include "data/MemTableError.h"
 
 #include <QString>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace vorn::data {
-
-// Misuse of a table: an unknown field, a value of the wrong type, an operation on a closed table.
-class MemTableError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 class MemTable {
 public:
