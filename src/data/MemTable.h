@@ -135,9 +135,10 @@ public:
     QDateTime asDateTime(std::string_view name) const { return asDateTime(indexOf(name)); }
 
     // --- Exact search: the first row, in the table's order, among the rows shown, whose field
-    // equals `key` (text byte for byte, numbers by value, null finds null). locate() makes it
-    // the current record and answers true, or answers false and leaves the current record;
-    // find() gives its recNo without moving. The first search of a field builds a hash index
+    // equals `key` (text byte for byte, numbers by value, null finds null; an invalid date or
+    // time is null, as it is when stored). locate() makes it the current record and answers
+    // true, or answers false and leaves the current record; find() gives its recNo without
+    // moving. The first search of a field builds a hash index
     // of it, which any change of rows, order or filter discards.
     bool locate(int field, const Value& key);
     bool locate(std::string_view name, const Value& key) { return locate(indexOf(name), key); }

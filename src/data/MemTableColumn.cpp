@@ -48,7 +48,7 @@ void MemTable::Column::push(const StoredValue& cell) {
         floats.push_back(cell.floating);
         break;
     case FieldType::DateTime:
-        stamps.push_back(cell.stamp);
+        stamps.push_back(cell.stamp.value_or(QDateTime()));
         break;
     default:
         ints.push_back(cell.integer);
@@ -78,7 +78,7 @@ void MemTable::Column::set(std::uint32_t row, const Value& value) {
         floats[row] = cell.floating;
         break;
     case FieldType::DateTime:
-        stamps[row] = cell.stamp;
+        stamps[row] = *cell.stamp;
         break;
     default:
         ints[row] = cell.integer;

@@ -171,7 +171,7 @@ Value fromStored(const FieldDef& def, const StoredValue& s) {
     case FieldType::Time:
         return QTime::fromMSecsSinceStartOfDay(static_cast<int>(s.integer));
     case FieldType::DateTime:
-        return s.stamp;
+        return s.stamp.value_or(QDateTime());
     }
     return {};
 }

@@ -18,9 +18,9 @@ struct StoredValue {
     // Integer (the value), Currency (scaled), Date (Julian day), Time (milliseconds since
     // midnight), DateTime (milliseconds since the epoch).
     std::int64_t integer = 0;
-    double floating = 0;   // Float
-    std::string_view text; // Text: a view of the converted value's bytes
-    QDateTime stamp;       // DateTime
+    double floating = 0;            // Float
+    std::string_view text;          // Text: a view of the converted value's bytes
+    std::optional<QDateTime> stamp; // DateTime (kept out of the way of the other types)
 };
 
 enum class Conversion {

@@ -469,6 +469,28 @@ TEST(MemTableSearch, NumbersCompareByValueAndNullFindsNull) {
     EXPECT_THROW((void)t.find(codigo, text("1")), MemTableError);
 }
 
+TEST(MemTableSearch, AnInvalidDateIsNullWhenStoredAndWhenSought) {
+    MemTable t;
+    t.addField("D", FieldType::Date);
+    t.addField("TS", FieldType::DateTime);
+    t.open();
+    const QDate day(2024, 2, 29);
+    for (const Value& v : {Value{day}, Value{QDate()}}) {
+        t.append();
+        t.setValue("D", v);
+        t.setValue("TS", v); // a date into a date-time field: the start of its day
+        t.post();
+    }
+    EXPECT_TRUE(t.isNull("D"));
+    EXPECT_TRUE(t.isNull("TS"));
+    EXPECT_EQ(t.find(t.indexOf("D"), QDate()), 2);
+    EXPECT_EQ(t.find(t.indexOf("TS"), QDateTime()), 2);
+    EXPECT_EQ(t.find(t.indexOf("D"), day), 1);
+    EXPECT_EQ(t.find(t.indexOf("TS"), day), 1);
+    EXPECT_EQ(t.find(t.indexOf("TS"), day.startOfDay()), 1);
+    EXPECT_EQ(t.find(t.indexOf("TS"), QDateTime(day, QTime(0, 0, 1))), std::nullopt);
+}
+
 // --- Sort ------------------------------------------------------------------------------------
 
 namespace {
