@@ -26,37 +26,6 @@ void MemTable::Column::reserve(std::size_t rows, std::size_t textBytes) {
     }
 }
 
-std::uint64_t MemTable::Column::storeText(std::string_view s) {
-    const std::size_t cut = std::min(s.size(), static_cast<std::size_t>(def.size));
-    const std::uint64_t offset = bytes.size();
-    if (offset > kMaxTextOffset)
-        throw MemTableError("Field " + def.name + " holds more text than a table can keep");
-    bytes.append(s.data(), cut);
-    return offset << kTextLengthBits | cut;
-}
-
-void MemTable::Column::push(const Value& value) {
-    push(*toStored(def, value, Conversion::Store));
-}
-
-void MemTable::Column::push(const StoredValue& cell) {
-    switch (def.type) {
-    case FieldType::Text:
-        texts.push_back(cell.null ? 0 : storeText(cell.text));
-        break;
-    case FieldType::Float:
-        floats.push_back(cell.floating);
-        break;
-    case FieldType::DateTime:
-        stamps.push_back(cell.stamp.value_or(QDateTime()));
-        break;
-    default:
-        ints.push_back(cell.integer);
-        break;
-    }
-    nulls.push_back(cell.null ? 1 : 0);
-}
-
 void MemTable::Column::set(std::uint32_t row, const Value& value) {
     const StoredValue cell = *toStored(def, value, Conversion::Store);
     nulls[row] = cell.null ? 1 : 0;

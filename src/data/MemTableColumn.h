@@ -4,8 +4,10 @@
 // column share one byte buffer, so loading a million rows makes no allocation per row.
 
 #include "data/MemTable.h"
+#include "data/MemTableError.h"
 #include "data/StoredValue.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -41,9 +43,27 @@ struct MemTable::Column {
 
     // Room for `rows` cells and `textBytes` bytes of text.
     void reserve(std::size_t rows, std::size_t textBytes);
-    // Appends a cell: the value is converted to the field's type (Conversion::Store).
-    void push(const Value& value);
-    void push(const StoredValue& cell);
+    // Appends a cell: the value is converted to the field's type (Conversion::Store). Inline:
+    // copying a query runs it for every value.
+    void push(const Value& value) { push(*toStored(def, value, Conversion::Store)); }
+    void push(const StoredValue& cell) {
+        switch (def.type) {
+        case FieldType::Text:
+            texts.push_back(cell.null ? 0 : storeText(cell.text));
+            break;
+        case FieldType::Float:
+            floats.push_back(cell.floating);
+            break;
+        case FieldType::DateTime:
+            stamps.push_back(cell.stamp.value_or(QDateTime()));
+            break;
+        default:
+            ints.push_back(cell.integer);
+            break;
+        }
+        nulls.push_back(cell.null ? 1 : 0);
+    }
+
     // Overwrites a cell. A text that fits in the old one's place is written over it; a longer
     // one goes to the end of the buffer.
     void set(std::uint32_t row, const Value& value);
@@ -52,7 +72,14 @@ struct MemTable::Column {
     int compare(std::uint32_t a, std::uint32_t b) const;
 
 private:
-    std::uint64_t storeText(std::string_view s);
+    std::uint64_t storeText(std::string_view s) {
+        const std::size_t cut = std::min(s.size(), static_cast<std::size_t>(def.size));
+        const std::uint64_t offset = bytes.size();
+        if (offset > kMaxTextOffset)
+            throw MemTableError("Field " + def.name + " holds more text than a table can keep");
+        bytes.append(s.data(), cut);
+        return offset << kTextLengthBits | cut;
+    }
 };
 
 } // namespace vorn::data

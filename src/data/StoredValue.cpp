@@ -64,7 +64,7 @@ const char* fieldTypeName(FieldType t) {
     return "?";
 }
 
-std::optional<StoredValue> toStored(const FieldDef& def, const Value& v, Conversion mode) {
+std::optional<StoredValue> convertToStored(const FieldDef& def, const Value& v, Conversion mode) {
     const bool search = mode == Conversion::Search;
     if (data::isNull(v))
         return StoredValue{};
@@ -146,7 +146,8 @@ std::optional<StoredValue> toStored(const FieldDef& def, const Value& v, Convers
             break;
         if (!stamp.isValid())
             return StoredValue{};
-        StoredValue out = integerCell(stamp.toMSecsSinceEpoch());
+        // The milliseconds are the search key; a stored cell keeps the date-time itself.
+        StoredValue out = integerCell(search ? stamp.toMSecsSinceEpoch() : 0);
         out.stamp = std::move(stamp);
         return out;
     }

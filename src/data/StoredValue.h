@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace vorn::data {
@@ -36,8 +37,42 @@ enum class Conversion {
     Search,
 };
 
-// Invalid dates and times are null.
-std::optional<StoredValue> toStored(const FieldDef& def, const Value& value, Conversion mode);
+// Invalid dates and times are null. A DateTime's `integer` is set for Search only.
+std::optional<StoredValue> convertToStored(const FieldDef& def, const Value& value,
+                                           Conversion mode);
+
+// The same, with the common case inline: a value of the field's own number or text type, as a
+// query delivers it, takes the direct road (a memory table copies millions of them).
+inline std::optional<StoredValue> toStored(const FieldDef& def, const Value& value,
+                                           Conversion mode) {
+    StoredValue out;
+    out.null = false;
+    switch (def.type) {
+    case FieldType::Text:
+        if (const auto* s = std::get_if<std::string>(&value)) {
+            out.text = *s;
+            if (mode == Conversion::Store && out.text.size() > static_cast<std::size_t>(def.size))
+                out.text = out.text.substr(0, static_cast<std::size_t>(def.size));
+            return out;
+        }
+        break;
+    case FieldType::Integer:
+        if (const auto* i = std::get_if<std::int64_t>(&value)) {
+            out.integer = *i;
+            return out;
+        }
+        break;
+    case FieldType::Currency:
+        if (const auto* c = std::get_if<Currency>(&value)) {
+            out.integer = c->scaled;
+            return out;
+        }
+        break;
+    default:
+        break;
+    }
+    return convertToStored(def, value, mode);
+}
 // The value back in the field's own type.
 Value fromStored(const FieldDef& def, const StoredValue& stored);
 
