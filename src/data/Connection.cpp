@@ -78,7 +78,8 @@ QString Connection::Impl::param(const QString& name) const {
 QString Connection::Impl::address() const {
     const QString database = param(QStringLiteral("DATABASE"));
     if (database.isEmpty())
-        throw DatabaseError("The connection has no database: parameter DATABASE is empty");
+        throw DatabaseError("The connection has no database: parameter DATABASE is empty",
+                            ErrorCategory::Usage);
     const QString protocol = param(QStringLiteral("PROTOCOL")).trimmed().toUpper();
     const QString server = param(QStringLiteral("SERVER")).trimmed();
     const QString port = param(QStringLiteral("PORT")).trimmed();
@@ -89,7 +90,8 @@ QString Connection::Impl::address() const {
     if (!protocol.isEmpty() && protocol != QLatin1String("TCPIP") &&
         protocol != QLatin1String("IPTCPIP"))
         throw DatabaseError("Protocol " + param(QStringLiteral("PROTOCOL")).toStdString() +
-                            " is not supported: use TCPIP or Local");
+                                " is not supported: use TCPIP or Local",
+                            ErrorCategory::Usage);
 
     QString address = QStringLiteral("inet://");
     const QString host = server.isEmpty() ? QStringLiteral("localhost") : server;
@@ -102,7 +104,8 @@ QString Connection::Impl::address() const {
         bool ok = false;
         const int number = port.toInt(&ok, 10);
         if (!ok || number < 1 || number > 65535)
-            throw DatabaseError("Parameter PORT is not a port number: " + port.toStdString());
+            throw DatabaseError("Parameter PORT is not a port number: " + port.toStdString(),
+                                ErrorCategory::Usage);
         address += QLatin1Char(':') + QString::number(number);
     }
     return address + QLatin1Char('/') + database;

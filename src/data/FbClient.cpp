@@ -44,15 +44,17 @@ struct FbClientRegistry {
         if (handle == nullptr) {
             const char* why = dlerror();
             throw DatabaseError("Cannot load the Firebird client library " + path.toStdString() +
-                                ": " + (why != nullptr ? why : "unknown error"));
+                                    ": " + (why != nullptr ? why : "unknown error"),
+                                ErrorCategory::Usage);
         }
         using GetMaster = Firebird::IMaster* (*)();
         auto getMaster = reinterpret_cast<GetMaster>(dlsym(handle, "fb_get_master_interface"));
         if (getMaster == nullptr) {
             dlclose(handle);
             throw DatabaseError(path.toStdString() +
-                                " is not a Firebird 3 client library (fb_get_master_interface "
-                                "is missing)");
+                                    " is not a Firebird 3 client library (fb_get_master_interface "
+                                    "is missing)",
+                                ErrorCategory::Usage);
         }
         auto client = std::make_unique<FbClient>(FbClient::Key(), path, handle, getMaster());
         return *loaded.emplace(path, std::move(client)).first->second;

@@ -26,7 +26,7 @@ enum class FieldType {
 struct FieldDef {
     std::string name; // upper-case as the database reports it
     FieldType type = FieldType::Text;
-    int size = 0;     // Text: width in bytes; others: 0
+    int size = 0; // Text: width in bytes; others: 0
 };
 
 // An exact amount: value = scaled / 10000. NUMERIC(18,4) arrives in this form, so prices never
@@ -39,10 +39,12 @@ struct Currency {
 };
 
 // std::monostate is SQL NULL.
-using Value =
-    std::variant<std::monostate, std::string, std::int64_t, Currency, double, QDate, QTime, QDateTime>;
+using Value = std::variant<std::monostate, std::string, std::int64_t, Currency, double, QDate,
+                           QTime, QDateTime>;
 
-inline bool isNull(const Value& v) { return std::holds_alternative<std::monostate>(v); }
+inline bool isNull(const Value& v) {
+    return std::holds_alternative<std::monostate>(v);
+}
 
 // Something whose rows can be read one after the other (an open query). A memory table copies
 // from it without knowing where the rows come from.

@@ -1,6 +1,8 @@
 #include "data/FilterExpression.h"
 
+#include "data/FieldName.h"
 #include "platform/Codepage.h"
+#include "platform/CodepageCollation.h"
 
 #include <QChar>
 #include <array>
@@ -10,30 +12,6 @@
 namespace vorn::data {
 
 namespace {
-
-// ---------------------------------------------------------------------------------------------
-// Windows-1252 upper case, derived once from Unicode's simple case mapping: a byte whose upper
-// case exists in the code page maps to it (a -> A, ç -> Ç, š -> Š, œ -> Œ, ÿ -> Ÿ); the others
-// (ß, µ, digits, signs) stay as they are.
-
-const std::array<unsigned char, 256>& upperTable() {
-    static const std::array<unsigned char, 256> table = [] {
-        std::array<unsigned char, 256> t{};
-        for (int b = 0; b < 256; ++b) {
-            const auto byte = static_cast<unsigned char>(b);
-            t[b] = byte;
-            const char32_t cp = platform::ansiToUnicode(byte);
-            const char32_t up = QChar::toUpper(cp);
-            if (up != cp) {
-                const unsigned char mapped = platform::unicodeToAnsi(up);
-                if (mapped != '?')
-                    t[b] = mapped;
-            }
-        }
-        return t;
-    }();
-    return table;
-}
 
 // ---------------------------------------------------------------------------------------------
 // Values met while evaluating.
@@ -274,7 +252,7 @@ struct Upper final : Node {
         std::string_view in;
         if (!arg->text(r, row, in))
             return false;
-        const auto& table = upperTable();
+        const auto& table = platform::upperAnsiTable();
         scratch.resize(in.size());
         for (std::size_t k = 0; k < in.size(); ++k)
             scratch[k] = static_cast<char>(table[static_cast<unsigned char>(in[k])]);
@@ -406,14 +384,6 @@ bool isNameChar(char c) {
 }
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-std::string asciiUpper(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return out;
 }
 
 std::string describe(const Token& t) {
@@ -703,11 +673,8 @@ private:
         }
         if (t.value == "UPPER")
             fail("expected '(' after UPPER, found " + describe(peek()), peek());
-        for (std::size_t f = 0; f < fields_.size(); ++f) {
-            if (asciiUpper(fields_[f].name) != t.value)
-                continue;
-            const int index = static_cast<int>(f);
-            const FieldType type = fields_[f].type;
+        if (const int index = findField(fields_, t.value); index >= 0) {
+            const FieldType type = fields_[static_cast<std::size_t>(index)].type;
             switch (kindOfField(type)) {
             case Kind::Text:
                 return std::make_unique<TextField>(index);
@@ -730,7 +697,8 @@ private:
 // ---------------------------------------------------------------------------------------------
 
 FilterError::FilterError(const std::string& what, std::size_t position)
-    : std::runtime_error("Filter expression, position " + std::to_string(position) + ": " + what),
+    : DataError("Filter expression, position " + std::to_string(position) + ": " + what,
+                ErrorCategory::Statement),
       position_(position) {}
 
 FilterExpression::FilterExpression() = default;
@@ -757,18 +725,6 @@ std::string quoteFilterLiteral(std::string_view text) {
             out += '\'';
     }
     out += '\'';
-    return out;
-}
-
-unsigned char upperAnsi(unsigned char byte) {
-    return upperTable()[byte];
-}
-
-std::string upperAnsi(std::string_view text) {
-    std::string out(text);
-    const auto& table = upperTable();
-    for (char& c : out)
-        c = static_cast<char>(table[static_cast<unsigned char>(c)]);
     return out;
 }
 

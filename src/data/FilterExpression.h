@@ -13,13 +13,15 @@
 // Keywords and field names are case-insensitive; a quote inside a text literal is written twice
 // ('D''AGUA'). Numbers are decimal (12, -3, 12.5) and compare exactly with Integer and Currency
 // fields. LIKE compares case-sensitively; "%" stands for any run of characters, "_" for one.
-// UPPER upper-cases the letters of Windows-1252, accented ones included (ç -> Ç, ÿ -> Ÿ, œ -> Œ).
+// UPPER upper-cases the letters of Windows-1252, accented ones included (ç -> Ç, ÿ -> Ÿ, œ -> Œ;
+// platform::upperAnsi).
 //
 // Null follows SQL: a comparison with a null field is unknown, NOT unknown stays unknown,
 // "unknown OR true" is true, and a row passes the filter only when its condition is true.
 //
 // Texts are Windows-1252 bytes, like the fields they are compared with.
 
+#include "data/DataError.h"
 #include "data/Field.h"
 
 #include <cstddef>
@@ -32,9 +34,9 @@
 
 namespace vorn::data {
 
-// A malformed expression: the message (UTF-8) says what is wrong and at which character,
-// counted from 1.
-class FilterError : public std::runtime_error {
+// A malformed expression (category Statement): the message (UTF-8) says what is wrong and at
+// which character, counted from 1.
+class FilterError : public DataError {
 public:
     FilterError(const std::string& what, std::size_t position);
     std::size_t position() const { return position_; }
@@ -80,9 +82,5 @@ private:
 
 // The text as a literal of the filter language: in quotes, with every quote doubled.
 std::string quoteFilterLiteral(std::string_view text);
-
-// UPPER of the filter language: Windows-1252 upper case, byte for byte.
-unsigned char upperAnsi(unsigned char byte);
-std::string upperAnsi(std::string_view text);
 
 } // namespace vorn::data

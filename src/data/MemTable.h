@@ -11,27 +11,26 @@
 //
 // A table lives on one thread. Views (std::string_view) of its texts stay valid until the table
 // next changes.
+//
+// The implementation keeps one concept per file: MemTableColumn (stored cells), StoredValue (the
+// one conversion of a value to its stored form, for appending, setting and searching),
+// MemTableHashIndex (search), MemTableView (order and filter), MemTableCursor (current and
+// pending record), and MemTable.cpp (structure, life, copying and reading fields).
 
 #include "data/Field.h"
 #include "data/FilterExpression.h"
+#include "data/MemTableError.h"
 
 #include <QString>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace vorn::data {
-
-// Misuse of a table: an unknown field, a value of the wrong type, an operation on a closed table.
-class MemTableError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 class MemTable {
 public:
@@ -136,9 +135,10 @@ public:
     QDateTime asDateTime(std::string_view name) const { return asDateTime(indexOf(name)); }
 
     // --- Exact search: the first row, in the table's order, among the rows shown, whose field
-    // equals `key` (text byte for byte, numbers by value, null finds null). locate() makes it
-    // the current record and answers true, or answers false and leaves the current record;
-    // find() gives its recNo without moving. The first search of a field builds a hash index
+    // equals `key` (text byte for byte, numbers by value, null finds null; an invalid date or
+    // time is null, as it is when stored). locate() makes it the current record and answers
+    // true, or answers false and leaves the current record; find() gives its recNo without
+    // moving. The first search of a field builds a hash index
     // of it, which any change of rows, order or filter discards.
     bool locate(int field, const Value& key);
     bool locate(std::string_view name, const Value& key) { return locate(indexOf(name), key); }

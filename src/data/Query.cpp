@@ -2,6 +2,8 @@
 
 #include "data/ConnectionImpl.h"
 #include "data/FbStatus.h"
+#include "data/FieldName.h"
+#include "data/ValueText.h"
 #include "platform/Codepage.h"
 
 #include <QTime>
@@ -77,13 +79,6 @@ constexpr std::array<std::int64_t, 19> kPowersOfTen = {
     1000000000000000000LL,
 };
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               auto up = [](char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; };
-               return up(x) == up(y);
-           });
-}
-
 const char* typeName(unsigned type) {
     switch (type) {
     case SQL_BLOB:
@@ -154,7 +149,7 @@ void Query::Impl::describe(Status& status) {
         // A repeated name gets a suffix, so every field can be found by its name.
         auto taken = [&](const std::string& candidate) {
             return std::any_of(defs.begin(), defs.end(), [&](const FieldDef& def) {
-                return equalsIgnoringCase(def.name, candidate);
+                return sameFieldName(def.name, candidate);
             });
         };
         if (taken(name)) {
@@ -222,7 +217,8 @@ void Query::Impl::describe(Status& status) {
             break;
         default:
             throw DatabaseError("Column " + name + " is of " + typeName(type) +
-                                ", which this program does not read");
+                                    ", which this program does not read",
+                                ErrorCategory::Conversion);
         }
         defs.push_back(std::move(def));
         columns.push_back(column);
@@ -246,7 +242,8 @@ Currency rescale(std::int64_t raw, int scale, const std::string& column) {
         if (shift >= static_cast<int>(kPowersOfTen.size()) ||
             __builtin_mul_overflow(raw, kPowersOfTen[static_cast<std::size_t>(shift)], &scaled))
             throw DatabaseError("The value of column " + column +
-                                " is too large for an amount with four decimals");
+                                    " is too large for an amount with four decimals",
+                                ErrorCategory::Conversion);
         return Currency{scaled};
     }
     // More than four decimals: round half away from zero.
@@ -397,17 +394,13 @@ void Query::Impl::reset() noexcept {
 }
 
 int Query::Impl::indexOf(std::string_view name) const {
-    for (std::size_t i = 0; i < defs.size(); ++i) {
-        if (equalsIgnoringCase(defs[i].name, name))
-            return static_cast<int>(i);
-    }
-    return -1;
+    return findField(defs, name);
 }
 
 const Value& Query::Impl::valueOf(std::string_view name) const {
     const int i = indexOf(name);
     if (i < 0)
-        throw DatabaseError("Field " + std::string(name) + " not found");
+        throw DatabaseError("Field " + std::string(name) + " not found", ErrorCategory::Usage);
     return current[static_cast<std::size_t>(i)];
 }
 
@@ -433,7 +426,7 @@ void Query::detachFromConnection() noexcept {
 
 Connection& Query::connection() const {
     if (d_->connection == nullptr)
-        throw DatabaseError("The query's connection no longer exists");
+        throw DatabaseError("The query's connection no longer exists", ErrorCategory::Usage);
     return *d_->connection;
 }
 
@@ -469,7 +462,8 @@ void Query::open() {
             const unsigned type = d_->statement->getType(&status);
             status.check();
             if (type != isc_info_sql_stmt_select && type != isc_info_sql_stmt_select_for_upd)
-                throw DatabaseError("The SQL text returns no rows to open: " + d_->sql);
+                throw DatabaseError("The SQL text returns no rows to open: " + d_->sql,
+                                    ErrorCategory::Statement);
             d_->metadata = d_->statement->getOutputMetadata(&status);
             status.check();
             d_->describe(status);
@@ -538,7 +532,8 @@ int Query::fieldIndex(std::string_view name) const {
 
 const Value& Query::value(int field) const {
     if (field < 0 || field >= fieldCount())
-        throw DatabaseError("Field number " + std::to_string(field) + " does not exist");
+        throw DatabaseError("Field number " + std::to_string(field) + " does not exist",
+                            ErrorCategory::Usage);
     return d_->current[static_cast<std::size_t>(field)];
 }
 
@@ -551,42 +546,11 @@ bool Query::isNull(std::string_view name) const {
 }
 
 std::string Query::asString(std::string_view name) const {
-    const Value& v = d_->valueOf(name);
-    if (const auto* text = std::get_if<std::string>(&v))
-        return *text;
-    return asQString(name).toStdString();
+    return valueText(d_->valueOf(name));
 }
 
 QString Query::asQString(std::string_view name) const {
-    const Value& v = d_->valueOf(name);
-    if (std::holds_alternative<std::monostate>(v))
-        return {};
-    if (const auto* text = std::get_if<std::string>(&v))
-        return platform::fromAnsi(*text);
-    if (const auto* i = std::get_if<std::int64_t>(&v))
-        return QString::number(*i);
-    if (const auto* c = std::get_if<Currency>(&v)) {
-        const std::int64_t units = c->scaled / Currency::kScale;
-        const std::int64_t cents = c->scaled % Currency::kScale;
-        QString text = QString::number(units);
-        if (c->scaled < 0 && units == 0)
-            text.prepend(QLatin1Char('-'));
-        if (cents != 0) {
-            QString decimals =
-                QStringLiteral("%1").arg(cents < 0 ? -cents : cents, 4, 10, QLatin1Char('0'));
-            while (decimals.endsWith(QLatin1Char('0')))
-                decimals.chop(1);
-            text += QLatin1Char('.') + decimals;
-        }
-        return text;
-    }
-    if (const auto* f = std::get_if<double>(&v))
-        return QString::number(*f, 'g', 17);
-    if (const auto* date = std::get_if<QDate>(&v))
-        return date->toString(Qt::ISODate);
-    if (const auto* time = std::get_if<QTime>(&v))
-        return time->toString(Qt::ISODateWithMs);
-    return std::get<QDateTime>(v).toString(Qt::ISODateWithMs);
+    return valueQText(d_->valueOf(name));
 }
 
 std::int64_t Query::asInteger(std::string_view name) const {
@@ -605,7 +569,8 @@ std::int64_t Query::asInteger(std::string_view name) const {
         if (ok)
             return number;
     }
-    throw DatabaseError("The value of field " + std::string(name) + " is not an integer");
+    throw DatabaseError("The value of field " + std::string(name) + " is not an integer",
+                        ErrorCategory::Conversion);
 }
 
 Currency Query::asCurrency(std::string_view name) const {
@@ -619,7 +584,8 @@ Currency Query::asCurrency(std::string_view name) const {
         if (!__builtin_mul_overflow(*i, Currency::kScale, &scaled))
             return Currency{scaled};
     }
-    throw DatabaseError("The value of field " + std::string(name) + " is not an amount");
+    throw DatabaseError("The value of field " + std::string(name) + " is not an amount",
+                        ErrorCategory::Conversion);
 }
 
 bool Query::fetchRow(std::vector<Value>& row) {

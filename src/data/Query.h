@@ -64,10 +64,11 @@ public:
     const Value& value(int field) const;
     const Value& value(std::string_view name) const;
     bool isNull(std::string_view name) const;
-    // Typed readers; null reads as the empty text or 0. asQString converts text from
-    // Windows-1252 and renders numbers in decimal; asInteger takes integers, amounts without
-    // decimals and texts holding a decimal integer; asCurrency takes amounts and integers.
-    // Anything else throws DatabaseError.
+    // Typed readers; null reads as the empty text or 0. asString gives texts as stored and
+    // asQString converts them from Windows-1252; both render other values as a memory table
+    // does (ValueText.h), so a field reads the same before and after copying. asInteger takes
+    // integers, amounts without decimals and texts holding a decimal integer; asCurrency takes
+    // amounts and integers. Anything else throws DatabaseError.
     std::string asString(std::string_view name) const;
     QString asQString(std::string_view name) const;
     std::int64_t asInteger(std::string_view name) const;

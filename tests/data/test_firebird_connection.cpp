@@ -161,29 +161,42 @@ TEST(FirebirdConnection, AutoCommitOffKeepsOneTransactionUntilCommitOrClose) {
 }
 
 // Each failure is reported with the text the server (or the client library) gives for it, lines
-// after the first marked with "-" as Firebird's own tools show them, and the connection stays
-// closed.
-TEST(FirebirdConnection, FailuresCarryTheServersOwnMessage) {
+// after the first marked with "-" as Firebird's own tools show them, and a category that tells
+// a caller whether to try again; after a failed attachment the connection stays closed.
+TEST(FirebirdConnection, FailuresCarryTheServersOwnMessageAndTheirCategory) {
     const auto& env = firebirdEnv();
     vorn::test::TempDir temp;
     const std::string missing = (temp.path() / "NAO_EXISTE.FDB").string();
+    const QString kSelect = QStringLiteral("SELECT 1 FROM RDB$DATABASE");
     struct Case {
         const char* what;
         int port;
         std::string database;
         QString password;
-        std::string message;
+        QString sql;
+        std::string message; // the start of the message
+        ErrorCategory category;
     };
     const Case cases[] = {
-        {"wrong password", env.port, env.fixture, QStringLiteral("senha-errada"),
+        {"wrong password", env.port, env.fixture, QStringLiteral("senha-errada"), kSelect,
          "Your user name and password are not defined. Ask your database administrator to set "
-         "up a Firebird login."},
-        {"wrong database path", env.port, missing, QStringLiteral("x47#q802"),
+         "up a Firebird login.",
+         ErrorCategory::Authentication},
+        {"wrong database path", env.port, missing, QStringLiteral("x47#q802"), kSelect,
          "I/O error during \"open\" operation for file \"" + missing +
-             "\"\n-Error while trying to open file\n-No such file or directory"},
-        {"server down", vorn::test::freeTcpPort(), env.fixture, QStringLiteral("x47#q802"),
+             "\"\n-Error while trying to open file\n-No such file or directory",
+         ErrorCategory::DatabaseMissing},
+        {"server down", vorn::test::freeTcpPort(), env.fixture, QStringLiteral("x47#q802"), kSelect,
          "Unable to complete network request to host \"127.0.0.1\".\n-Failed to establish a "
-         "connection."},
+         "connection.",
+         ErrorCategory::ConnectionLost},
+        {"unknown table", env.port, env.fixture, QStringLiteral("x47#q802"),
+         QStringLiteral("SELECT X FROM TABELA_QUE_NAO_EXISTE"),
+         "Dynamic SQL Error\n-SQL error code = -204\n-Table unknown\n-TABELA_QUE_NAO_EXISTE",
+         ErrorCategory::Statement},
+        {"bad syntax", env.port, env.fixture, QStringLiteral("x47#q802"),
+         QStringLiteral("SELEC 1 FROM RDB$DATABASE"), "Dynamic SQL Error\n-SQL error code = -104",
+         ErrorCategory::Statement},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -192,13 +205,21 @@ TEST(FirebirdConnection, FailuresCarryTheServersOwnMessage) {
         connection.setParam(QStringLiteral("password"), c.password);
         Query query(connection);
         try {
-            AbreConsulta(query, QStringLiteral("SELECT 1 FROM RDB$DATABASE"));
+            AbreConsulta(query, c.sql);
             ADD_FAILURE() << "the query opened";
         } catch (const DatabaseError& e) {
-            EXPECT_EQ(std::string(e.what()), c.message);
+            EXPECT_EQ(std::string(e.what()).substr(0, c.message.size()), c.message) << e.what();
             EXPECT_NE(e.gdsCode(), 0);
+            EXPECT_EQ(e.category(), c.category) << categoryName(e.category());
+            EXPECT_EQ(e.lostLink(), c.category == ErrorCategory::ConnectionLost);
+            EXPECT_EQ(e.retryable(), c.category == ErrorCategory::ConnectionLost);
+            // One base class for every error of the data layer.
+            const DataError& base = e;
+            EXPECT_EQ(base.category(), c.category);
         }
-        EXPECT_FALSE(connection.connected());
+        if (c.category != ErrorCategory::Statement) {
+            EXPECT_FALSE(connection.connected());
+        }
         EXPECT_FALSE(query.active());
     }
 }
@@ -250,6 +271,7 @@ TEST(FirebirdConnection, VendorLibraryIsUsedWhenItExistsElseTheSystemsOne) {
                 EXPECT_NE(std::string(e.what()).find(notALibrary.toStdString()), std::string::npos)
                     << e.what();
                 EXPECT_EQ(e.gdsCode(), 0);
+                EXPECT_EQ(e.category(), ErrorCategory::Usage);
             }
             continue;
         }

@@ -55,6 +55,7 @@ TEST_F(FirebirdReconnection,
         FAIL() << "a query ran on a dead link";
     } catch (const DatabaseError& e) {
         EXPECT_TRUE(e.lostLink()) << e.what();
+        EXPECT_EQ(e.category(), ErrorCategory::ConnectionLost);
         EXPECT_NE(std::string(e.what()).find("connection"), std::string::npos) << e.what();
     }
     EXPECT_FALSE(connection.connected());
@@ -74,6 +75,7 @@ TEST_F(FirebirdReconnection, ServerStillDownGivesTheNetworkErrorAndAQueryAfterIt
         EXPECT_NE(std::string(e.what()).find("Unable to complete network request to host"),
                   std::string::npos)
             << e.what();
+        EXPECT_EQ(e.category(), ErrorCategory::ConnectionLost);
     }
     EXPECT_FALSE(connection.connected());
 

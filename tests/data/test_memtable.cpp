@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -200,11 +201,51 @@ TEST(MemTableFields, ValueOfAnotherTypeIsRefused) {
     MemTable t = loadedPriceCache();
     t.append();
     t.setValue("PRECO", Currency{500});
-    EXPECT_THROW(t.setValue("PRECO", text("5,00")), MemTableError);
-    EXPECT_THROW(t.setValue("DESCR_PRODUTO", std::int64_t{5}), MemTableError);
-    EXPECT_THROW(t.setValue("NAO_EXISTE", text("x")), MemTableError);
+    // A value that cannot take the field's type is a conversion error; naming what does not
+    // exist, a misuse.
+    const auto category = [](auto&& action) -> std::optional<ErrorCategory> {
+        try {
+            action();
+        } catch (const MemTableError& e) {
+            return e.category();
+        }
+        return std::nullopt;
+    };
+    EXPECT_EQ(category([&] { t.setValue("PRECO", text("5,00")); }), ErrorCategory::Conversion);
+    EXPECT_EQ(category([&] { t.setValue("PRECO", 1e300); }), ErrorCategory::Conversion);
+    EXPECT_EQ(category([&] { t.setValue("DESCR_PRODUTO", std::int64_t{5}); }),
+              ErrorCategory::Conversion);
+    EXPECT_EQ(category([&] { t.setValue("NAO_EXISTE", text("x")); }), ErrorCategory::Usage);
     EXPECT_EQ(t.asCurrency("PRECO"), Currency{500});
-    EXPECT_THROW((void)t.asInteger("DESCR_PRODUTO"), MemTableError);
+    EXPECT_EQ(category([&] { (void)t.asInteger("DESCR_PRODUTO"); }), ErrorCategory::Usage);
+}
+
+TEST(MemTableFields, ValuesThatAreNoTextReadAsTheirPlainRendering) {
+    const QDateTime stamp(QDate(2024, 2, 29), QTime(13, 45, 7, 5));
+    VectorSource source(
+        {{"I", FieldType::Integer, 0},
+         {"P", FieldType::Currency, 0},
+         {"F", FieldType::Float, 0},
+         {"D", FieldType::Date, 0},
+         {"H", FieldType::Time, 0},
+         {"TS", FieldType::DateTime, 0}},
+        {{std::int64_t{-42}, Currency{-125}, 0.1, QDate(2024, 2, 29), QTime(8, 0), stamp},
+         {Value{}, Currency{30000}, 1e20, Value{}, QTime(13, 45, 7, 123),
+          QDateTime(QDate(1858, 11, 17), QTime(0, 0))}});
+    MemTable t;
+    t.copyFrom(source);
+    const std::vector<std::vector<std::string>> expected = {
+        {"-42", "-0.0125", "0.1", "2024-02-29", "08:00:00", "2024-02-29 13:45:07.005"},
+        {"", "3", "1e+20", "", "13:45:07.123", "1858-11-17 00:00:00"},
+    };
+    const char* const fields[] = {"I", "P", "F", "D", "H", "TS"};
+    for (std::size_t row = 0; row < expected.size(); ++row) {
+        t.setRecNo(static_cast<int>(row) + 1);
+        for (std::size_t f = 0; f < expected[row].size(); ++f) {
+            EXPECT_EQ(t.asString(fields[f]), expected[row][f]) << fields[f];
+            EXPECT_EQ(t.asQString(fields[f]).toStdString(), expected[row][f]) << fields[f];
+        }
+    }
 }
 
 // --- Rows: append, post, edit, empty ----------------------------------------------------------
@@ -426,6 +467,28 @@ TEST(MemTableSearch, NumbersCompareByValueAndNullFindsNull) {
     for (std::size_t k = 0; k < cases.size(); ++k)
         EXPECT_EQ(t.find(cases[k].field, cases[k].key), cases[k].recNo) << "case " << k;
     EXPECT_THROW((void)t.find(codigo, text("1")), MemTableError);
+}
+
+TEST(MemTableSearch, AnInvalidDateIsNullWhenStoredAndWhenSought) {
+    MemTable t;
+    t.addField("D", FieldType::Date);
+    t.addField("TS", FieldType::DateTime);
+    t.open();
+    const QDate day(2024, 2, 29);
+    for (const Value& v : {Value{day}, Value{QDate()}}) {
+        t.append();
+        t.setValue("D", v);
+        t.setValue("TS", v); // a date into a date-time field: the start of its day
+        t.post();
+    }
+    EXPECT_TRUE(t.isNull("D"));
+    EXPECT_TRUE(t.isNull("TS"));
+    EXPECT_EQ(t.find(t.indexOf("D"), QDate()), 2);
+    EXPECT_EQ(t.find(t.indexOf("TS"), QDateTime()), 2);
+    EXPECT_EQ(t.find(t.indexOf("D"), day), 1);
+    EXPECT_EQ(t.find(t.indexOf("TS"), day), 1);
+    EXPECT_EQ(t.find(t.indexOf("TS"), day.startOfDay()), 1);
+    EXPECT_EQ(t.find(t.indexOf("TS"), QDateTime(day, QTime(0, 0, 1))), std::nullopt);
 }
 
 // --- Sort ------------------------------------------------------------------------------------
