@@ -1,9 +1,9 @@
 // The price cache loaded by CarregaPrecos, with the query SqlCarregaPrecos builds, from the
 // fixture database on the real server.
 
-#include "FirebirdServer.h"
 #include "catalogue/PriceCache.h"
 #include "data/DatabaseError.h"
+#include "support/FirebirdServer.h"
 
 #include <gtest/gtest.h>
 

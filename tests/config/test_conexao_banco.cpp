@@ -1,12 +1,12 @@
 // Connection settings: Conexao.ini read into TVarConexao, the database path of each kind, the
 // connection's parameters and the kind's text.
 
-#include "../data/FirebirdServer.h"
 #include "config/ConexaoBanco.h"
 #include "data/AbreConsulta.h"
 #include "data/Query.h"
 #include "platform/MessageBox.h"
 #include "platform/ProfileFile.h"
+#include "support/FirebirdServer.h"
 #include "support/TempDir.h"
 
 #include <filesystem>

@@ -1,10 +1,10 @@
 // Connection parameters, attaching, transactions, errors and the client library, against the
 // real server.
 
-#include "FirebirdServer.h"
 #include "data/AbreConsulta.h"
 #include "data/Connection.h"
 #include "data/Query.h"
+#include "support/FirebirdServer.h"
 #include "support/FreePort.h"
 #include "support/TempDir.h"
 

@@ -1,9 +1,9 @@
 // Reading rows through Connection and Query from the fixture database on the real server.
 
-#include "FirebirdServer.h"
 #include "data/AbreConsulta.h"
 #include "data/MemTable.h"
 #include "data/Query.h"
+#include "support/FirebirdServer.h"
 
 #include <gtest/gtest.h>
 #include <map>

@@ -1,10 +1,10 @@
 // A lost link to the server: each test stops and starts a private server of its own, never the
 // shared one.
 
-#include "FirebirdServer.h"
 #include "data/AbreConsulta.h"
 #include "data/Connection.h"
 #include "data/Query.h"
+#include "support/FirebirdServer.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

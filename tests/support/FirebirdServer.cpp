@@ -1,4 +1,4 @@
-#include "FirebirdServer.h"
+#include "support/FirebirdServer.h"
 
 #include <array>
 #include <cstdio>
