@@ -1,6 +1,5 @@
 #include "app/Principal.h"
 
-#include "app/ArquivoIlegivel.h"
 #include "app/BarcodeText.h"
 #include "app/IconePrograma.h"
 #include "app/LogLimitado.h"
@@ -19,6 +18,7 @@
 #include "platform/Codepage.h"
 #include "platform/DeveloperMarker.h"
 #include "platform/MessageBox.h"
+#include "platform/ProfileFile.h"
 #include "platform/ProgramFolder.h"
 #include "ui/AparenciaCampos.h"
 #include "ui/EventGuard.h"
@@ -258,15 +258,17 @@ void TFPrincipal::LeConfiguracoes() {
     const QString arquivo = VDirApp + QString::fromLatin1(config::kArquivoConfiguracoes);
     // A file that is there but cannot be read is not a missing one: serving branch 1's default
     // table instead would answer another shop's prices.
-    if (const QString ilegivel = MotivoArquivoIlegivel(arquivo); !ilegivel.isEmpty()) {
+    try {
+        VAuxStr = platform::readProfileStringStrict(arquivo, QStringLiteral("Config"),
+                                                    QStringLiteral("Dados"), QString());
+    } catch (const platform::ProfileError& e) {
         VMotivoConfig = QStringLiteral("o arquivo ") + arquivo +
-                        QStringLiteral(" existe mas não pôde ser lido (") + ilegivel + u')';
+                        QStringLiteral(" existe mas não pôde ser lido (") +
+                        QString::fromUtf8(e.what()) + u')';
         return;
     }
     BoxIncluirUnVenda->setChecked(common::LeIniBool(arquivo, QStringLiteral("Config"),
                                                     QStringLiteral("IncluiUnVenda"), true));
-    VAuxStr =
-        common::LeIniString(arquivo, QStringLiteral("Config"), QStringLiteral("Dados"), QString());
     if (VAuxStr.isEmpty()) {
         VCodFilial = 1;
         VCodTabelaPrecos = -1;

@@ -171,8 +171,15 @@ QString readProfileStringStrict(const QString& file, const QString& section, con
     if (path.isEmpty())
         return defaultValue;
     const std::optional<QByteArray> bytes = readWholeFile(path);
-    if (!bytes)
+    if (!bytes) {
+        // A link whose target is missing was put there on purpose (a file on a share that is not
+        // mounted, say): it is not a missing file, and its default must not be served.
+        struct stat link {};
+        if (::lstat(path.constData(), &link) == 0 && S_ISLNK(link.st_mode))
+            throw ProfileError(
+                QStringLiteral("O link simbólico aponta para um arquivo que não existe."));
         return defaultValue;
+    }
     return ProfileText(*bytes).value(section, key).value_or(defaultValue);
 }
 

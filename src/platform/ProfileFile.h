@@ -20,8 +20,9 @@ QString readProfileString(const QString& file, const QString& section, const QSt
                           const QString& defaultValue);
 
 // The same, but a file that exists and cannot be read is not taken for a missing one: it throws
-// ProfileError with the reason (a folder, no read permission, a loop of links, not a regular
-// file, too large). A missing file, section or key gives `defaultValue`. For settings whose
+// ProfileError with the reason (a folder, no read permission, a loop of links, a link to a
+// missing file, not a regular file, too large). A missing file, section or key gives
+// `defaultValue`. For settings whose
 // silent default would do harm, such as the sealed branch record.
 QString readProfileStringStrict(const QString& file, const QString& section, const QString& key,
                                 const QString& defaultValue);

@@ -16,6 +16,8 @@ QString systemErrorText(int code) {
         return QStringLiteral("O arquivo ou a pasta não existe.");
     case ENOTDIR:
         return QStringLiteral("Uma parte do caminho não é uma pasta.");
+    case ELOOP:
+        return QStringLiteral("O caminho forma um laço de links simbólicos.");
     case EISDIR:
         return QStringLiteral("O caminho é uma pasta, não um arquivo.");
     case ENOSPC:

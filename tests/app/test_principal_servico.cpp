@@ -5,7 +5,6 @@
 #include "TestTerminal.h"
 #include "TestWindow.h"
 
-#include "app/ArquivoIlegivel.h"
 #include "app/LogLimitado.h"
 #include "app/Principal.h"
 #include "app/RegistroConsole.h"
@@ -121,40 +120,6 @@ TEST(RegistroConsole, TheStateSaysWhatIsServedOrWhyNot) {
               "Terminais sem atendimento: a filial 9 não existe na base de dados");
 }
 
-TEST(ArquivoIlegivel, AFileThatIsThereButCannotBeReadIsNotMissing) {
-    TempDir dir;
-    namespace fs = std::filesystem;
-    writeFile(dir / "legivel.ini", "[Config]\r\n");
-    fs::create_directory(dir / "pasta.ini");
-    fs::create_symlink(dir / "laco-b.ini", dir / "laco-a.ini");
-    fs::create_symlink(dir / "laco-a.ini", dir / "laco-b.ini");
-    fs::create_symlink(dir / "nada.ini", dir / "solto.ini");
-    struct Case {
-        const char* name;
-        const char* motivo; // empty: readable or missing
-    } cases[] = {
-        {"legivel.ini", ""},
-        {"ausente.ini", ""},
-        {"pasta.ini", "é uma pasta"},
-        {"laco-a.ini", "laço de links simbólicos"},
-        {"solto.ini", "link simbólico para um arquivo que não existe"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(app::MotivoArquivoIlegivel(QString::fromStdString((dir / c.name).string()))
-                      .toStdString(),
-                  c.motivo);
-    }
-    // Without read permission (root reads every file, so only as another user).
-    if (::geteuid() != 0) {
-        writeFile(dir / "fechado.ini", "[Config]\r\n");
-        ::chmod((dir / "fechado.ini").c_str(), 0);
-        EXPECT_EQ(app::MotivoArquivoIlegivel(QString::fromStdString((dir / "fechado.ini").string()))
-                      .toStdString(),
-                  "sem permissão de leitura");
-    }
-}
-
 TEST(LogLimitado, KeepsTheNewestRowsUpToTheLimit) {
     struct Case {
         int limite;
@@ -232,6 +197,9 @@ TEST_F(Servico, AnUnreadableSettingsFileIsAnErrorNotBranchOne) {
              std::filesystem::create_symlink(ini, ini.string() + ".b");
          },
          "laço de links simbólicos"},
+        {"a link to a file that is not there (a share not mounted)",
+         [](const auto& ini) { std::filesystem::create_symlink(ini.string() + ".ausente", ini); },
+         "link simbólico aponta para um arquivo que não existe"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

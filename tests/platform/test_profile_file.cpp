@@ -146,8 +146,10 @@ TEST(ProfileReadStrict, AMissingFileGivesTheDefaultAndAReadableOneItsValue) {
     EXPECT_EQ(readProfileStringStrict(q(dir / "a.ini"), "Config", "Dados", kDefault), "v");
     EXPECT_EQ(readProfileStringStrict(q(dir / "a.ini"), "Config", "Outro", kDefault), kDefault);
     EXPECT_EQ(readProfileStringStrict(q(dir / "missing.ini"), "S", "k", kDefault), kDefault);
+    // A link to a missing file is not a missing file: something was put there.
     std::filesystem::create_symlink(dir / "missing.ini", dir / "dangling.ini");
-    EXPECT_EQ(readProfileStringStrict(q(dir / "dangling.ini"), "S", "k", kDefault), kDefault);
+    EXPECT_THROW(readProfileStringStrict(q(dir / "dangling.ini"), "S", "k", kDefault),
+                 ProfileError);
 }
 
 TEST(ProfileReadStrict, AFileThatExistsButCannotBeReadThrowsWithTheReason) {
