@@ -13,6 +13,7 @@
 // with scripts/firebird; its generated databases are kept for the next run (creating the
 // million-product one takes a while).
 
+#include "catalogue/PriceCache.h"
 #include "catalogue/ProductListing.h"
 #include "data/AbreConsulta.h"
 #include "data/Connection.h"
@@ -42,13 +43,8 @@ namespace {
 
 const std::string kScript = std::string(VORN_SOURCE_DIR) + "/scripts/firebird";
 
-// Branch 1, table 2 (VAREJO) of the generated catalogue.
-const char* const kPriceCacheSql =
-    "SELECT PR.PRECO, P.DESCRICAO DESCR_PRODUTO, P.CODIGOBARRAS, P.UN_VENDAS FROM "
-    "PRECOS_PROD_SERV PR JOIN PRODUTOS P ON P.CODIGO=PR.PRODUTO JOIN TABS_PRECOS_PROD_SERV T ON "
-    "(T.CODIGO=PR.TABELA AND T.FILIAL=PR.FILIAL) WHERE PR.TIPOPRODUTO='P' AND P.ATIVO='S' AND "
-    "T.ATIVO='S' AND T.CODIGO=2 AND T.FILIAL=1 AND P.CODIGOBARRAS<>'' AND P.CODIGOBARRAS IS NOT "
-    "NULL";
+// Branch 1, table 2 (VAREJO) of the generated catalogue: the server's own query.
+const std::string kPriceCacheSql = vorn::catalogue::SqlCarregaPrecos(1, 2);
 
 void run(const std::string& command) {
     if (std::system(command.c_str()) != 0)
@@ -102,7 +98,7 @@ public:
                                      isc_tpb_rec_version, isc_tpb_nowait};
         auto* tra = attachment_->startTransaction(&st, sizeof tpb, tpb);
         st.check();
-        auto* stmt = attachment_->prepare(&st, tra, 0, kPriceCacheSql, SQL_DIALECT_V6,
+        auto* stmt = attachment_->prepare(&st, tra, 0, kPriceCacheSql.c_str(), SQL_DIALECT_V6,
                                           Firebird::IStatement::PREPARE_PREFETCH_METADATA);
         st.check();
         auto* meta = stmt->getOutputMetadata(&st);

@@ -111,6 +111,19 @@ QString Connection::Impl::address() const {
     return address + QLatin1Char('/') + database;
 }
 
+int Connection::Impl::connectTimeoutSeconds() const {
+    const QString text = param(QStringLiteral("LoginTimeout"));
+    if (text.isEmpty())
+        return kDefaultConnectTimeoutSeconds;
+    bool ok = false;
+    const int seconds = text.toInt(&ok, 10);
+    if (!ok || seconds < 1 || seconds > 3600)
+        throw DatabaseError("Parameter LoginTimeout is not a number of seconds from 1 to 3600: " +
+                                text.toStdString(),
+                            ErrorCategory::Usage);
+    return seconds;
+}
+
 void Connection::Impl::attach() {
     if (attachment != nullptr)
         return;
@@ -121,6 +134,10 @@ void Connection::Impl::attach() {
     // Every text of the block (the path included) is UTF-8.
     dpb.tag(isc_dpb_utf8_filename);
     dpb.integer(isc_dpb_sql_dialect, 3);
+    // A server that accepts the connection but does not answer (frozen, overloaded, a half-open
+    // network) would hold the attach for the client's default of three minutes, and with it the
+    // thread that answers the terminals. LoginTimeout (seconds) bounds it.
+    dpb.integer(isc_dpb_connect_timeout, connectTimeoutSeconds());
     const std::pair<unsigned char, const char*> texts[] = {
         {isc_dpb_user_name, "USER_NAME"},
         {isc_dpb_password, "PASSWORD"},

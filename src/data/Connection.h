@@ -8,7 +8,8 @@
 // Parameters used when attaching: DATABASE (required), SERVER and PORT (with PROTOCOL TCPIP, or
 // no PROTOCOL, they give the address inet://SERVER:PORT/DATABASE; PROTOCOL Local uses DATABASE
 // alone), USER_NAME, PASSWORD, ROLE, CharacterSet (the client character set; text of the rows
-// arrives in it). Other names (DriverID, PageSize, ...) are kept and not used.
+// arrives in it), LoginTimeout (seconds an attach may wait for the server; default
+// kDefaultConnectTimeoutSeconds). Other names (DriverID, PageSize, ...) are kept and not used.
 //
 // Transactions are read-only: this program never writes to the shop's database. With auto-commit
 // off (as the server sets it) one transaction starts with the first query and lasts until
@@ -34,6 +35,11 @@ namespace vorn::data {
 class Query;
 
 enum class Isolation { ReadCommitted, Snapshot, Serializable };
+
+// How long an attach waits for a server that does not answer, unless LoginTimeout says
+// otherwise: long enough for a busy server on a shop's network, short enough that the terminals
+// are not left without answers for minutes.
+inline constexpr int kDefaultConnectTimeoutSeconds = 5;
 
 class Connection {
 public:

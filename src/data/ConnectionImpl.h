@@ -30,6 +30,8 @@ struct Connection::Impl {
 
     // Attaches when not attached. Throws DatabaseError.
     void attach();
+    // The attach time limit, from LoginTimeout; throws DatabaseError (Usage) for a bad value.
+    int connectTimeoutSeconds() const;
     // The transaction the queries run in, started when there is none. Throws DatabaseError.
     Firebird::ITransaction* transactionForQuery();
     // Closes every open query (without ending the transaction).

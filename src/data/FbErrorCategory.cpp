@@ -16,7 +16,10 @@ std::optional<ErrorCategory> categoryOf(std::intptr_t code) {
     switch (code) {
     // The attachment is dead or never came about, but the server may well be back (it was
     // restarted, the network dropped): unable to complete the network request, error reading
-    // or writing the connection, connection to the database lost, connection lost.
+    // or writing the connection, connection to the database lost, connection lost; and the
+    // attach that the server did not answer within the connect time limit (a frozen or overloaded
+    // server), which the client reports as a rejected connection.
+    case isc_connect_reject:
     case isc_network_error:
     case isc_net_read_err:
     case isc_net_write_err:

@@ -7,6 +7,8 @@
 #include "support/FirebirdServer.h"
 #include "support/TempDir.h"
 
+#include <chrono>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using namespace vorn::data;
@@ -85,3 +87,47 @@ TEST_F(FirebirdReconnection, ServerStillDownGivesTheNetworkErrorAndAQueryAfterIt
 }
 
 } // namespace
+
+TEST_F(FirebirdReconnection, AFrozenServerHoldsAnAttachOnlyForTheConnectTimeout) {
+    // A server that accepts connections but does not answer (frozen here with SIGSTOP) must not
+    // hold the attach for the client's default of three minutes: the window answers the
+    // terminals on the thread that waits. The reload fails, and the one after the thaw works.
+    connection.close();
+    connection.setParam(QStringLiteral("LoginTimeout"), QStringLiteral("2"));
+    const int pid = server.pid();
+    ASSERT_EQ(::kill(pid, SIGSTOP), 0);
+    struct Thaw {
+        int pid;
+        ~Thaw() { ::kill(pid, SIGCONT); }
+    } thaw{pid};
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        AbreConsulta(query, kBranch2);
+        FAIL() << "a query ran on a frozen server";
+    } catch (const DatabaseError& e) {
+        EXPECT_EQ(e.category(), ErrorCategory::ConnectionLost) << e.what();
+    }
+    // A bound, not a timing: without the limit the attach waits 180 s.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+    ::kill(pid, SIGCONT);
+
+    AbreConsulta(query, kBranch2);
+    EXPECT_EQ(query.asQString("NOME_CURTO"), QStringLiteral("LOJA CENTRO"));
+}
+
+TEST(ConnectTimeout, ABadLoginTimeoutIsAUsageError) {
+    Connection connection;
+    connection.setParam(QStringLiteral("DATABASE"), QStringLiteral("/nada.fdb"));
+    connection.setParam(QStringLiteral("SERVER"), QStringLiteral("127.0.0.1"));
+    for (const char* bad : {"x", "0", "-3", "3601"}) {
+        SCOPED_TRACE(bad);
+        connection.setParam(QStringLiteral("LoginTimeout"), QString::fromLatin1(bad));
+        Query query(connection);
+        try {
+            AbreConsulta(query, kBranch1);
+            FAIL() << "attached with LoginTimeout " << bad;
+        } catch (const DatabaseError& e) {
+            EXPECT_EQ(e.category(), ErrorCategory::Usage) << e.what();
+        }
+    }
+}

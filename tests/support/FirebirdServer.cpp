@@ -121,4 +121,13 @@ int PrivateFirebird::port() const {
     return port;
 }
 
+int PrivateFirebird::pid() const {
+    std::ifstream file(dir_ / "server.pid");
+    int value = 0;
+    file >> value;
+    if (value <= 0)
+        throw std::runtime_error("the private Firebird of " + dir_.string() + " has no server.pid");
+    return value;
+}
+
 } // namespace vorn::test

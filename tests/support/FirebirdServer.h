@@ -49,6 +49,8 @@ public:
     // Creates a database with the data set ("fixture", "demo", "generate:N") and returns its path.
     std::string createDatabase(const std::string& name, const std::string& dataset);
     int port() const;
+    // The server process (from the instance's server.pid), for tests that freeze it.
+    int pid() const;
 
 private:
     std::filesystem::path dir_;
