@@ -76,7 +76,7 @@ QString Connection::Impl::param(const QString& name) const {
 }
 
 QString Connection::Impl::address() const {
-    const QString database = param(QStringLiteral("DATABASE"));
+    QString database = param(QStringLiteral("DATABASE"));
     if (database.isEmpty())
         throw DatabaseError("The connection has no database: parameter DATABASE is empty",
                             ErrorCategory::Usage);

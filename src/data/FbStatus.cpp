@@ -28,13 +28,14 @@ DatabaseError Status::error() {
     // Messages name files and objects in the bytes the server has; show them as UTF-8 when
     // they are, else read them as Windows-1252 (the database's character set).
     QStringDecoder utf8(QStringDecoder::Utf8);
-    [[maybe_unused]] const QString decoded = utf8(QByteArrayView(text.data(), text.size()));
+    [[maybe_unused]] const QString decoded =
+        utf8(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
     if (utf8.hasError())
         text = platform::ansiToUtf8(text);
     if (text.empty())
         text = "Firebird error " +
                (codes.empty() ? std::string("without a code") : std::to_string(codes.front()));
-    return DatabaseError(text, std::move(codes));
+    return {text, std::move(codes)};
 }
 
 } // namespace vorn::data::fb

@@ -98,10 +98,10 @@ void MemTable::copyFrom(RowSource& source) {
     const std::vector<FieldDef> defs = source.fieldDefs();
     if (defs.empty())
         throw MemTableError("Cannot copy rows without columns");
-    for (std::size_t f = 0; f < defs.size(); ++f)
-        if (defs[f].type == FieldType::Text &&
-            (defs[f].size < 0 || static_cast<std::uint64_t>(defs[f].size) > kMaxTextLength))
-            throw MemTableError("Text column " + defs[f].name + " has an invalid width");
+    for (const FieldDef& def : defs)
+        if (def.type == FieldType::Text &&
+            (def.size < 0 || static_cast<std::uint64_t>(def.size) > kMaxTextLength))
+            throw MemTableError("Text column " + def.name + " has an invalid width");
 
     std::vector<Column> columns;
     columns.reserve(defs.size());

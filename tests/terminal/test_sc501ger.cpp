@@ -670,6 +670,41 @@ TEST_F(Sc501ger, AFrameOverTheSizeLimitClosesThatConnectionOnly) {
     EXPECT_EQ(waitReceive(), (Received{idOther, "still"}));
 }
 
+TEST_F(Sc501ger, ATerminalThatStopsReadingIsDroppedAndTheOthersAreServed) {
+    // Replies pile up for a terminal that reads none of them; past 256 KiB waiting beside what
+    // the sockets hold, the library drops it rather than let its memory grow without end.
+    RawTerminal reader(port());
+    const auto idReader = reader.hello();
+    RawTerminal deaf(port());
+    const auto idDeaf = deaf.hello();
+    ASSERT_TRUE(waitUntil([] { return table().NumSockConec == 2; }));
+
+    const std::string description(100, 'D');
+    const auto gone = [&idDeaf] {
+        const TTABSOCK t = table();
+        for (int slot = 0; slot < SC501GER_MAX_TERMINALS; ++slot)
+            if (t.TabSock[slot] == idDeaf)
+                return false;
+        return true;
+    };
+    // Loopback sockets hold a few megabytes; 200 000 replies of about 220 bytes are 44 MB.
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    int sent = 0;
+    while (sent < 200000 && std::chrono::steady_clock::now() < deadline && !gone()) {
+        if (bSendProdPrice(idDeaf, description.c_str(), "R$ 1,00"))
+            ++sent;
+        else
+            std::this_thread::sleep_for(1ms); // its outbox is full: the network thread catches up
+    }
+    EXPECT_TRUE(waitUntil(gone)) << sent << " replies sent and the terminal is still connected";
+    EXPECT_TRUE(deaf.closedByServer(10s));
+
+    reader.send("SCAN still\n");
+    EXPECT_EQ(waitReceive(), (Received{idReader, "still"}));
+    EXPECT_TRUE(bSendProdPrice(idReader, "ARROZ", "R$ 1,00"));
+    EXPECT_EQ(reader.readLine(), "FOUND still\tARROZ\tR$ 1,00");
+}
+
 // ---- Keep-alives ----
 
 TEST(Sc501gerKeepAlive, ATerminalThatLeavesKeepAlivesUnansweredLeavesTheTable) {
