@@ -99,8 +99,8 @@ public:
     // Values are converted to the field's type where that is exact (an integer into a Currency
     // or Float field, a date into a DateTime field); a double into Currency rounds to four
     // places; other mismatches throw MemTableError. Text is cut to the field's width.
-    void setValue(int field, Value value);
-    void setValue(std::string_view name, Value value);
+    void setValue(int field, const Value& value);
+    void setValue(std::string_view name, const Value& value);
     // Unicode text, stored as Windows-1252 (characters it lacks become "?").
     void setText(int field, const QString& text);
     void setText(std::string_view name, const QString& text);

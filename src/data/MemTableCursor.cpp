@@ -145,7 +145,7 @@ void MemTable::cancel() {
     }
 }
 
-void MemTable::setValue(int field, Value value) {
+void MemTable::setValue(int field, const Value& value) {
     requireField(field);
     if (state_ != State::Insert && state_ != State::Edit)
         throw MemTableError("Cannot set field " + defs_[field].name +
@@ -155,8 +155,8 @@ void MemTable::setValue(int field, Value value) {
         fromStored(d, *toStored(d, value, Conversion::Store));
 }
 
-void MemTable::setValue(std::string_view name, Value value) {
-    setValue(indexOf(name), std::move(value));
+void MemTable::setValue(std::string_view name, const Value& value) {
+    setValue(indexOf(name), value);
 }
 
 void MemTable::setText(int field, const QString& text) {
