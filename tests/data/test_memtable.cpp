@@ -1,6 +1,6 @@
 #include "data/MemTable.h"
-#include "data/VectorSource.h"
 #include "platform/Codepage.h"
+#include "support/VectorSource.h"
 
 #include <gtest/gtest.h>
 

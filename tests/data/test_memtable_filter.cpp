@@ -1,6 +1,6 @@
 #include "data/MemTable.h"
-#include "data/VectorSource.h"
 #include "platform/Codepage.h"
+#include "support/ProductListingRows.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,8 @@
 
 using namespace vorn::data;
 using vorn::data::testing::VectorSource;
+using vorn::test::listingDefs;
+using vorn::test::productListing;
 
 namespace {
 
@@ -27,42 +29,6 @@ std::vector<std::string> shown(MemTable& t, std::string_view field) {
     for (t.first(); !t.eof(); t.next())
         out.push_back(t.isNull(field) ? "<null>" : utf8(t.asString(field)));
     return out;
-}
-
-std::vector<FieldDef> listingDefs() {
-    return {{"PRECO", FieldType::Currency, 0},
-            {"COD_ALFA", FieldType::Text, 20},
-            {"DESCRICAO", FieldType::Text, 60},
-            {"CODIGOBARRAS", FieldType::Text, 20}};
-}
-
-Value opt(const char* s) {
-    return s ? text(s) : Value{};
-}
-
-// Rows of the product listing's shape.
-MemTable productListing() {
-    struct Row {
-        std::int64_t preco;
-        const char* cod;
-        const char* descr;
-        const char* barras;
-    };
-    const std::vector<Row> rows = {
-        {54900, "ARZ01", "Arroz Tipo 1 5kg", "7891234560012"},
-        {31000, "FEI02", "Feijão carioca", "7890000000022"},
-        {49900, "ACU03", "Açúcar cristal", "7891111111113"},
-        {20000, "AGU04", "Copo d'água", "ARROZ-789"},
-        {10000, nullptr, "arroz doce", nullptr},
-        {70000, "ZZ_1", "Pão 100%", "0000"},
-    };
-    std::vector<std::vector<Value>> values;
-    for (const Row& r : rows)
-        values.push_back({Currency{r.preco}, opt(r.cod), opt(r.descr), opt(r.barras)});
-    VectorSource source(listingDefs(), values);
-    MemTable t;
-    t.copyFrom(source);
-    return t;
 }
 
 } // namespace
