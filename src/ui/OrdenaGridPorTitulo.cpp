@@ -13,16 +13,10 @@ void OrdenaGridPorTitulo(QTableView* grid, int coluna) {
     const auto& colunas = modelo->columns();
     if (coluna < 0 || coluna >= static_cast<int>(colunas.size()))
         return;
-    const std::string& campo = colunas[static_cast<size_t>(coluna)].field;
-    data::MemTable& tabela = modelo->table();
-    if (grid->property("Tag").toInt() == 0) {
-        tabela.setIndexFieldNames(campo);
-        grid->setProperty("Tag", 1);
-    } else {
-        tabela.setIndexFieldNames(campo + ":D");
-        grid->setProperty("Tag", 0);
-    }
-    tabela.first();
+    // The toggle is the grid's; the sort and the move to the first row are the table's rule.
+    int tag = grid->property("Tag").toInt();
+    data::OrdenaPorTitulo(tag, modelo->table(), colunas[static_cast<size_t>(coluna)].field);
+    grid->setProperty("Tag", tag);
     modelo->refresh();
 }
 
